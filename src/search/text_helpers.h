@@ -1,0 +1,30 @@
+#pragma once
+
+// Trimming and query-string escaping of code page 949 byte strings. Stateless;
+// any thread.
+
+#include <string>
+
+namespace bramix {
+
+// True for the six ASCII white-space bytes: 0x09 to 0x0D and the space.
+inline bool IsSpaceByte(unsigned char c) {
+    return c == ' ' || (c >= 0x09 && c <= 0x0D);
+}
+
+// A byte with the high bit set starts a two-byte character.
+inline bool IsLeadByte(unsigned char c) {
+    return c >= 0x80;
+}
+
+// Removes white space at both ends; a trail byte is never taken for white space.
+std::string& TrimSpaces(std::string& text);
+
+// Removes every occurrence of `ch` at both ends, stepping over two-byte characters.
+std::string& TrimChar(std::string& text, char ch);
+
+// Query-string form: letters, digits, '-', '_' and '.' stay, white space becomes
+// '+', every other byte becomes %XX with upper-case hex digits.
+std::string UrlEncode(std::string text);
+
+}  // namespace bramix

@@ -1,0 +1,67 @@
+#include "titles/keyword_match.h"
+
+#include "search/text_helpers.h"
+#include "titles/mbcs_text.h"
+
+namespace bramix {
+
+namespace {
+
+// The "C" locale's punctuation: printable ASCII that is neither a letter, a
+// digit nor the space.
+bool IsPunctuationByte(unsigned char c) {
+    return (c >= 0x21 && c <= 0x2F) || (c >= 0x3A && c <= 0x40) || (c >= 0x5B && c <= 0x60) ||
+           (c >= 0x7B && c <= 0x7E);
+}
+
+}  // namespace
+
+std::string& NormalizeSearchTerm(std::string& term) {
+    TrimSpaces(term);
+    LowerAscii(term);
+    term.insert(term.begin(), ' ');
+    term += ' ';
+    // The surrounding spaces go with the word, so its neighbours join.
+    ReplaceAll(term, " mp3 ", "");
+    ReplaceAll(term, " wma ", "");
+    ReplaceRepeatedly(term, "  ", " ");
+    return TrimSpaces(term);
+}
+
+std::string CompactForMatch(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (IsLeadByte(c)) {
+            out += text.substr(i, 2);  // a lead byte cut off at the end stays alone
+            ++i;
+        } else if (!IsSpaceByte(c) && !IsPunctuationByte(c)) {
+            out += static_cast<char>(c);
+        }
+    }
+    LowerAscii(out);
+    return out;
+}
+
+bool MatchesSearchTerm(std::string_view term, std::string_view text) {
+    std::string normalized(term);
+    NormalizeSearchTerm(normalized);
+    const std::string compactText = CompactForMatch(text);
+    if (ContainsOnCharBoundary(compactText, CompactForMatch(normalized))) {
+        return true;
+    }
+    normalized += ' ';
+    size_t start = 0;
+    for (size_t space = normalized.find(' '); space != std::string::npos;
+         space = normalized.find(' ', start)) {
+        const std::string_view word = std::string_view(normalized).substr(start, space - start);
+        if (!ContainsOnCharBoundary(compactText, CompactForMatch(word))) {
+            return false;
+        }
+        start = space + 1;
+    }
+    return true;
+}
+
+}  // namespace bramix

@@ -1,0 +1,19 @@
+#include "support/web_test.h"
+
+#include <cstdlib>
+
+namespace bramix::testing {
+
+void WebTest::SetUp() {
+    web_.Start();
+    setenv("http_proxy", web_.ProxyUrl().c_str(), 1);
+    unsetenv("no_proxy");
+    unsetenv("NO_PROXY");
+}
+
+void WebTest::TearDown() {
+    unsetenv("http_proxy");
+    web_.Stop();
+}
+
+}  // namespace bramix::testing

@@ -1,0 +1,28 @@
+#pragma once
+
+// A test with its own stand-in web, reached as the program reaches any proxy:
+// http_proxy points at it for the duration of the test.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "search/code_page.h"
+#include "stand_in_web.h"
+
+namespace bramix::testing {
+
+class WebTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    standin::StandInWeb web_;
+};
+
+// Code page 949 bytes of a UTF-8 literal, so that tests can be read.
+inline std::string Ansi(std::string_view utf8) {
+    return Utf8ToAnsi(utf8);
+}
+
+}  // namespace bramix::testing
