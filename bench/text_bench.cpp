@@ -33,6 +33,20 @@ void BM_Utf8ToAnsiPage512K(benchmark::State& state) {
 }
 BENCHMARK(BM_Utf8ToAnsiPage512K)->Unit(benchmark::kMillisecond);
 
+// The worst case: a page where every other character is one that code page
+// 949 lacks (Thai script here).
+void BM_Utf8ToAnsiUnmappablePage512K(benchmark::State& state) {
+    std::string page;
+    while (page.size() < 512 * 1024) {
+        page += "가\u0e01";
+    }
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(bramix::Utf8ToAnsi(page));
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page.size()));
+}
+BENCHMARK(BM_Utf8ToAnsiUnmappablePage512K)->Unit(benchmark::kMillisecond);
+
 void BM_AnsiToUtf8Page512K(benchmark::State& state) {
     const std::string page = bramix::Utf8ToAnsi(KoreanPage(512 * 1024));
     for (auto _ : state) {

@@ -2,13 +2,16 @@
 
 #include <iconv.h>
 
-#include <cerrno>
-
 namespace bramix {
 
 namespace {
 
 constexpr std::string_view kReplacementUtf8 = "\xEF\xBF\xBD";  // U+FFFD
+
+// iconv converts through an intermediate buffer and, on a character it cannot
+// map, converts the stretch before it again. Feeding it short runs keeps that
+// cost small on pages full of such characters.
+constexpr size_t kRunLimit = 1024;
 
 // One iconv descriptor per thread and direction: opening one per call costs
 // more than converting a title, and a descriptor must not be shared.
@@ -40,30 +43,39 @@ iconv_t FromCp949() {
     return handle.valid() ? handle.get() : nullptr;
 }
 
-// Converts as much of `in` as iconv accepts, appending to `out`. Returns the
-// number of input bytes consumed; stops at the first byte iconv rejects.
-size_t ConvertRun(iconv_t cd, std::string_view in, std::string& out) {
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    char* inPtr = const_cast<char*>(in.data());
-    size_t inLeft = in.size();
-    while (inLeft > 0) {
-        const size_t oldSize = out.size();
-        const size_t room = inLeft * 2 + 16;
-        out.resize(oldSize + room);
-        char* outPtr = out.data() + oldSize;
-        size_t outLeft = room;
-        const size_t result = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
-        const int error = errno;
-        out.resize(oldSize + (room - outLeft));
-        if (result != static_cast<size_t>(-1)) {
-            break;
-        }
-        if (error != E2BIG) {
-            break;
-        }
+// Output written through a cursor into a buffer sized once for the worst
+// case, so that converting around many bad characters costs no reallocation.
+class Output {
+public:
+    explicit Output(size_t capacity) : buffer_(capacity, '\0') {}
+
+    void Append(std::string_view bytes) {
+        buffer_.replace(used_, bytes.size(), bytes);
+        used_ += bytes.size();
     }
-    return in.size() - inLeft;
-}
+
+    // Converts as much of `in` as iconv accepts. Returns the number of input
+    // bytes consumed; stops at the first byte iconv rejects.
+    size_t Convert(iconv_t cd, std::string_view in) {
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        char* inPtr = const_cast<char*>(in.data());
+        size_t inLeft = in.size();
+        char* outPtr = buffer_.data() + used_;
+        size_t outLeft = buffer_.size() - used_;
+        iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+        used_ = buffer_.size() - outLeft;
+        return in.size() - inLeft;
+    }
+
+    std::string Take() {
+        buffer_.resize(used_);
+        return std::move(buffer_);
+    }
+
+private:
+    std::string buffer_;
+    size_t used_ = 0;
+};
 
 struct Utf8Sequence {
     size_t length;  // bytes that form the sequence, valid or not (at least 1)
@@ -122,13 +134,13 @@ std::string AsciiOnly(std::string_view text) {
 }
 
 // Converts a run of valid UTF-8; characters that 949 lacks become '?'.
-void AppendValidUtf8(iconv_t cd, std::string_view run, std::string& out) {
+void AppendValidUtf8(iconv_t cd, std::string_view run, Output& out) {
     while (!run.empty()) {
-        const size_t consumed = ConvertRun(cd, run, out);
+        const size_t consumed = out.Convert(cd, run);
         if (consumed == run.size()) {
             return;
         }
-        out += '?';
+        out.Append("?");
         run.remove_prefix(consumed + ScanUtf8(run, consumed).length);
     }
 }
@@ -140,26 +152,25 @@ std::string AnsiToUtf8(std::string_view ansi) {
     if (cd == nullptr) {
         return AsciiOnly(ansi);
     }
-    std::string out;
-    out.reserve(ansi.size() + ansi.size() / 2);
+    // A byte becomes at most three: U+FFFD for a byte 949 never uses.
+    Output out(ansi.size() * 3);
     while (!ansi.empty()) {
-        const size_t consumed = ConvertRun(cd, ansi, out);
-        ansi.remove_prefix(consumed);
+        ansi.remove_prefix(out.Convert(cd, ansi));
         if (ansi.empty()) {
             break;
         }
         const auto lead = static_cast<unsigned char>(ansi[0]);
         const bool isLead = lead >= 0x81 && lead <= 0xFE;
         if (ansi.size() == 1 && isLead) {
-            out += '?';  // a lead byte cut off at the end
+            out.Append("?");  // a lead byte cut off at the end
             break;
         }
         const bool pair =
             isLead && ansi.size() > 1 && IsCp949TrailByte(static_cast<unsigned char>(ansi[1]));
-        out += kReplacementUtf8;
+        out.Append(kReplacementUtf8);
         ansi.remove_prefix(pair ? 2 : 1);
     }
-    return out;
+    return out.Take();
 }
 
 std::string Utf8ToAnsi(std::string_view utf8) {
@@ -167,27 +178,34 @@ std::string Utf8ToAnsi(std::string_view utf8) {
     if (cd == nullptr) {
         return AsciiOnly(utf8);
     }
-    std::string out;
-    out.reserve(utf8.size());
+    // Never longer than the input: every UTF-8 sequence of two or more bytes
+    // becomes at most two bytes, every replaced sequence one.
+    Output out(utf8.size());
     size_t runStart = 0;
     size_t i = 0;
     while (i < utf8.size()) {
+        if (i - runStart >= kRunLimit) {
+            AppendValidUtf8(cd, utf8.substr(runStart, i - runStart), out);
+            runStart = i;
+        }
         if (static_cast<unsigned char>(utf8[i]) < 0x80) {
             ++i;
             continue;
         }
         const Utf8Sequence sequence = ScanUtf8(utf8, i);
-        if (sequence.valid) {
+        // Code page 949 has nothing beyond U+FFFF (emoji, mostly). Replacing
+        // those here spares iconv's error path, which costs microseconds each.
+        if (sequence.valid && sequence.length < 4) {
             i += sequence.length;
             continue;
         }
         AppendValidUtf8(cd, utf8.substr(runStart, i - runStart), out);
-        out += '?';
+        out.Append("?");
         i += sequence.length;
         runStart = i;
     }
     AppendValidUtf8(cd, utf8.substr(runStart), out);
-    return out;
+    return out.Take();
 }
 
 }  // namespace bramix
