@@ -61,4 +61,14 @@ std::string UrlEncode(std::string text) {
     return out;
 }
 
+void ReplaceBytes(std::string& text, std::string_view from, std::string_view to) {
+    if (from.empty()) {
+        return;
+    }
+    for (size_t at = text.find(from); at != std::string::npos;
+         at = text.find(from, at + to.size())) {
+        text.replace(at, from.size(), to);
+    }
+}
+
 }  // namespace bramix

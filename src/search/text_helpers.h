@@ -4,6 +4,7 @@
 // any thread.
 
 #include <string>
+#include <string_view>
 
 namespace bramix {
 
@@ -26,5 +27,11 @@ std::string& TrimChar(std::string& text, char ch);
 // Query-string form: letters, digits, '-', '_' and '.' stay, white space becomes
 // '+', every other byte becomes %XX with upper-case hex digits.
 std::string UrlEncode(std::string text);
+
+// Exact byte-sequence search and replacement, for markup and addresses.
+inline bool Contains(std::string_view text, std::string_view part) {
+    return text.find(part) != std::string_view::npos;
+}
+void ReplaceBytes(std::string& text, std::string_view from, std::string_view to);
 
 }  // namespace bramix

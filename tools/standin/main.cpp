@@ -2,17 +2,19 @@
 // address it prints, and the program's requests reach it instead of the
 // internet.
 //
-//   bramix-standin [--port=N] [--page URL FILE]... [--size URL BYTES]...
+//   bramix-standin [--port=N] [--world FILE] [--page URL FILE]... [--size URL BYTES]...
 
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <string>
 
 #include "stand_in_web.h"
+#include "world.h"
 
 namespace {
 
@@ -23,7 +25,8 @@ void OnSignal(int) {
 }
 
 int Usage() {
-    std::cerr << "usage: bramix-standin [--port=N] [--page URL FILE]... [--size URL BYTES]...\n";
+    std::cerr << "usage: bramix-standin [--port=N] [--world FILE] [--page URL FILE]... "
+                 "[--size URL BYTES]...\n";
     return 2;
 }
 
@@ -31,11 +34,22 @@ int Usage() {
 
 int main(int argc, char** argv) {
     standin::StandInWeb web;
+    std::optional<standin::World> world;
     int port = 0;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg.rfind("--port=", 0) == 0) {
             port = std::atoi(arg.c_str() + 7);
+        } else if (arg == "--world" && i + 1 < argc) {
+            try {
+                world = standin::World::Load(argv[++i]);
+            } catch (const std::exception& error) {
+                std::cerr << "bramix-standin: " << error.what() << "\n";
+                return 1;
+            }
+            web.SetFallback([&world](const standin::RecordedRequest& request) {
+                return world->Answer(request);
+            });
         } else if (arg == "--page" && i + 2 < argc) {
             std::ifstream file(argv[i + 2], std::ios::binary);
             if (!file) {

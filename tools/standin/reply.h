@@ -34,6 +34,10 @@ struct Reply {
     size_t trickleBytes = 0;
     std::chrono::milliseconds tricklePause{0};
 
+    // Sends the body in chunks with no Content-Length, as servers that do not
+    // know the size do.
+    bool announceLength = true;
+
     // Sends the body gzip-compressed with "Content-Encoding: gzip", whatever
     // the request asked for.
     bool gzip = false;

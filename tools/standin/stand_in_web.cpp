@@ -187,7 +187,7 @@ void StandInWeb::Serve(const RecordedRequest&, const Reply& reply, void* respons
         response.set_header(name, value);
     }
     const bool streamed = reply.generatedSize || reply.closeAfter || reply.stallAfterHeaders ||
-                          reply.trickleBytes > 0;
+                          reply.trickleBytes > 0 || !reply.announceLength;
     if (!streamed) {
         response.set_content(reply.body, reply.contentType);
         bodyBytesSent_ += reply.body.size();
@@ -227,7 +227,18 @@ void StandInWeb::Serve(const RecordedRequest&, const Reply& reply, void* respons
         }
         return true;
     };
-    response.set_content_provider(size, reply.contentType, provider);
+    if (reply.announceLength) {
+        response.set_content_provider(size, reply.contentType, provider);
+        return;
+    }
+    response.set_chunked_content_provider(reply.contentType,
+                                          [provider, size](size_t offset, httplib::DataSink& sink) {
+                                              if (offset >= size) {
+                                                  sink.done();
+                                                  return true;
+                                              }
+                                              return provider(offset, size - offset, sink);
+                                          });
 }
 
 }  // namespace standin

@@ -1,0 +1,36 @@
+// bramix-cli: the search job and the downloads for scripts and terminals.
+// Output is UTF-8; see the README for the line format.
+
+#include <curl/curl.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+
+#include "cli/commands.h"
+
+namespace {
+
+int Usage() {
+    std::fputs("usage: bramix-cli search [--order=arrival|list] [--matched] TEXT...\n", stderr);
+    return bramix::cli::kExitUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::signal(SIGPIPE, SIG_IGN);
+    curl_global_init(CURL_GLOBAL_DEFAULT);
+    if (argc < 2) {
+        return Usage();
+    }
+    bramix::cli::InstallInterruptHandlers();
+    int status;
+    if (std::strcmp(argv[1], "search") == 0) {
+        status = bramix::cli::RunSearch(argc - 2, argv + 2);
+    } else {
+        status = Usage();
+    }
+    curl_global_cleanup();
+    return status;
+}

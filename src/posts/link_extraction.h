@@ -1,0 +1,20 @@
+#pragma once
+
+// Candidate media links in a post page, by fixed patterns, each handed to
+// ResolveMediaLink through the post's linkUrl. Scans start at the page's
+// "<body"; a page without one gives nothing. The stop flag is read between
+// candidates. Search thread only.
+
+#include "posts/post_context.h"
+#include "search/search_job.h"
+
+namespace bramix {
+
+// href links to the four kinds of file server (Daum bgm, cfile, Naver files,
+// Daum pds), pass by pass.
+void ExtractHrefLinks(const SearchJob& job, PostContext& post);
+
+// The src of every "<EMBED " tag (embedded players).
+void ExtractEmbedLinks(const SearchJob& job, PostContext& post);
+
+}  // namespace bramix

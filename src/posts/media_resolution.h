@@ -1,0 +1,27 @@
+#pragma once
+
+// Decides whether a candidate link is an audio file worth listing: filters it,
+// asks its server for name and size with one header-only request, and reports
+// the find. Search thread only.
+
+#include <string>
+#include <string_view>
+
+#include "posts/post_context.h"
+#include "search/search_job.h"
+
+namespace bramix {
+
+inline constexpr uint32_t kSmallestAcceptedSize = 524288;
+
+// Resolves the post's linkUrl (which it may rewrite).
+void ResolveMediaLink(const SearchJob& job, PostContext& post);
+
+// Applies the final naming rules to `found`, marks the link seen and raises
+// SEARCH_EV_FOUND, unless the post's linkUrl was seen already.
+void ReportFoundFile(const SearchJob& job, PostContext& post, FoundFile& found);
+
+// "%XX" escapes and '+' decoded; never reads past the end of the text.
+std::string PercentDecode(std::string_view text);
+
+}  // namespace bramix

@@ -1,0 +1,23 @@
+#pragma once
+
+// One analyzer per blog service: opens a post, takes its title and hands every
+// candidate media link on for resolution. Finds are reported through the
+// job's callback. Search thread only; failures end the post silently.
+
+#include <string>
+
+#include "search/search_job.h"
+
+namespace bramix {
+
+// Posts on blog.naver.com, rewritten to their content page; code page 949.
+void AnalyzeNaverPost(const SearchJob& job, const std::string& address);
+
+// Posts on blog.daum.net: a frame page whose main frame holds the post; UTF-8.
+void AnalyzeDaumPost(const SearchJob& job, const std::string& address);
+
+// Tistory posts and every other blog: attachment blocks reported directly,
+// embedded players resolved; UTF-8.
+void AnalyzeTistoryPost(const SearchJob& job, const std::string& address);
+
+}  // namespace bramix

@@ -1,0 +1,22 @@
+#pragma once
+
+// The working record of one blog post under analysis. An analyzer owns it for
+// one call; the extractors and the media resolution borrow it. Code page 949.
+
+#include <string>
+
+namespace bramix {
+
+struct PostContext {
+    std::string requestedUrl;  // as handed to the analyzer
+    std::string pageUrl;       // after the service's rewriting; the page of every find
+    std::string html;          // the post page, in code page 949
+    std::string rawTitle;      // the page title as extracted
+    std::string title;         // cleaned: the default song title of every find
+    std::string itemRawTitle;  // Tistory attachment items only
+    std::string itemTitle;
+    std::string linkUrl;   // the candidate media link under test
+    std::string linkKind;  // "EMBED", "Link" or "NOSCRIPT"
+};
+
+}  // namespace bramix

@@ -1,0 +1,174 @@
+#include <cstdio>
+
+#include "posts/link_extraction.h"
+#include "posts/media_resolution.h"
+#include "posts/post_analyzers.h"
+#include "search/code_page.h"
+#include "search/page_fetcher.h"
+#include "search/site_constants.h"
+#include "search/text_helpers.h"
+#include "search/tick_count.h"
+#include "titles/title_cleaning.h"
+
+namespace bramix {
+
+namespace {
+
+constexpr std::string_view kItemStart = "<noscript><a ";
+constexpr std::string_view kItemEnd = "</noscript>";
+constexpr std::string_view kAnchorStart = "<a href";
+constexpr std::string_view kAnchorEnd = "</a>";
+
+// Tried in this order; the first one present anywhere after the page position
+// decides, not the nearest one.
+constexpr std::string_view kTitleMarkers[] = {
+    "\"title-wrap",
+    "\"titleWrap",
+    "\"article_title",
+    "\"titleinfo",
+    "\"content_data_main_data_title",
+    "\"article_head",
+    "=\"entry\"",
+    "\"head_title",
+};
+
+// The heading of the post that holds the item starting at `itemStart`: the
+// text of the first link after a title marker. Leaves the item title as it
+// was (an earlier item's, or empty) when there is none before the item.
+void TakeItemTitle(const SearchJob& job, PostContext& post, size_t pagePosition, size_t itemStart) {
+    const std::string& html = post.html;
+    size_t marker = std::string::npos;
+    for (const std::string_view candidate : kTitleMarkers) {
+        marker = html.find(candidate, pagePosition);
+        if (marker != std::string::npos) {
+            break;
+        }
+    }
+    if (marker == std::string::npos || marker >= itemStart) {
+        return;
+    }
+    const size_t anchor = html.find(kAnchorStart, marker + 8);
+    if (anchor == std::string::npos || anchor >= itemStart) {
+        return;
+    }
+    const size_t anchorEnd = html.find(kAnchorEnd, anchor + 7);
+    if (anchorEnd == std::string::npos || anchorEnd >= itemStart) {
+        return;
+    }
+    const size_t textStart = html.find('>', anchor);
+    if (textStart == std::string::npos || textStart >= anchorEnd) {
+        return;
+    }
+    post.itemRawTitle = html.substr(textStart + 1, anchorEnd - textStart - 1);
+    post.itemTitle = post.itemRawTitle;
+    CleanTitle(post.itemTitle, job.input);
+}
+
+// The file name an attachment link shows, with ".mp3" ensured.
+std::string AttachmentName(std::string_view linkText) {
+    std::string name(linkText);
+    TrimSpaces(name);
+    TidyFileName(name);
+    if (name.empty()) {
+        name = std::to_string(TickCount());
+    }
+    if (name.size() < 4 || name.compare(name.size() - 4, 4, ".mp3") != 0) {
+        name += ".mp3";
+    }
+    return name;
+}
+
+// Reports every Tistory link of one attachment item; false when a stop ends
+// the scan.
+bool ReportItemLinks(const SearchJob& job, PostContext& post, std::string_view item) {
+    static const std::string tistoryHost = std::string(".") + DOMAIN_TISTORY + "/";
+    size_t itemPosition = 0;
+    for (;;) {
+        const size_t anchorStart = item.find(kAnchorStart, itemPosition);
+        const size_t anchorEnd = anchorStart == std::string_view::npos
+                                     ? anchorStart
+                                     : item.find(kAnchorEnd, anchorStart);
+        if (anchorEnd == std::string_view::npos) {
+            return true;
+        }
+        const std::string_view anchor =
+            item.substr(anchorStart, anchorEnd + kAnchorEnd.size() - anchorStart);
+        itemPosition = anchorEnd + kAnchorEnd.size();
+
+        const size_t valueStart = anchor.find("=\"");
+        const size_t valueEnd =
+            valueStart == std::string_view::npos ? valueStart : anchor.find("\">", valueStart + 2);
+        if (valueEnd != std::string_view::npos) {
+            post.linkUrl = std::string(anchor.substr(valueStart + 2, valueEnd - valueStart - 2));
+            TrimSpaces(post.linkUrl);
+            if (Contains(post.linkUrl, tistoryHost)) {
+                const size_t textStart = valueEnd + 2;
+                FoundFile found;
+                found.pageUrl = post.pageUrl;
+                found.title = post.itemTitle.empty() ? post.title : post.itemTitle;
+                found.fileUrl = post.linkUrl;
+                found.fileName = AttachmentName(
+                    anchor.substr(textStart, anchor.size() - kAnchorEnd.size() - textStart));
+                found.type = FILE_TYPE_MP3;
+                ReportFoundFile(job, post, found);
+            }
+        }
+        if (StopRequested(job)) {
+            return false;
+        }
+    }
+}
+
+// The attachment blocks: a player's fallback markup, a plain link to the file
+// with its name as the link text. Reported without asking the file's server.
+void ScanAttachmentItems(const SearchJob& job, PostContext& post) {
+    size_t pagePosition = 0;
+    for (;;) {
+        const size_t itemStart = post.html.find(kItemStart, pagePosition);
+        const size_t itemEnd =
+            itemStart == std::string::npos ? itemStart : post.html.find(kItemEnd, itemStart);
+        if (itemEnd == std::string::npos) {
+            return;
+        }
+        TakeItemTitle(job, post, pagePosition, itemStart);
+        if (StopRequested(job)) {
+            return;
+        }
+        pagePosition = itemEnd + kItemEnd.size();
+        const std::string item = post.html.substr(itemStart, pagePosition - itemStart);
+        if (!ReportItemLinks(job, post, item) || StopRequested(job)) {
+            return;
+        }
+    }
+}
+
+}  // namespace
+
+void AnalyzeTistoryPost(const SearchJob& job, const std::string& address) {
+    PostContext post;
+    post.linkKind = "NOSCRIPT";
+    post.requestedUrl = address;
+    post.pageUrl = address;
+    // The service's own pages and its media host hold no posts.
+    if (Contains(post.pageUrl, std::string(".") + DOMAIN_TISTORY + "/media") ||
+        Contains(post.pageUrl, std::string("//") + HOST_TISTORY_WWW + "/")) {
+        return;
+    }
+    if (StopRequested(job)) {
+        return;
+    }
+    std::string page;
+    if (!FetchPage(post.pageUrl, page, kFetchTimeoutMs)) {
+        return;
+    }
+    post.html = Utf8ToAnsi(page);
+    post.rawTitle = ExtractPageTitle(post.html);
+    post.title = post.rawTitle;
+    CleanTitle(post.title, job.input);
+    if (!StopRequested(job)) {
+        ScanAttachmentItems(job, post);
+    }
+    ExtractEmbedLinks(job, post);
+}
+
+}  // namespace bramix
