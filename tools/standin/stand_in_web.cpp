@@ -93,6 +93,19 @@ StandInWeb::StandInWeb() : server_(std::make_unique<httplib::Server>()) {
         const std::optional<Reply> reply = ReplyFor(recorded);
         Serve(recorded, reply ? *reply : Status(404), &response);
     });
+    // httplib refuses some targets that real servers take (two '?', for one)
+    // before any handler runs; they are still requests the program made.
+    server_->set_logger([this](const httplib::Request& request, const httplib::Response& response) {
+        if (response.status == 400 && !response.has_header("Content-Type") &&
+            !request.target.empty()) {
+            RecordedRequest recorded;
+            recorded.method = request.method;
+            recorded.url = request.target;
+            recorded.time = std::chrono::steady_clock::now();
+            std::lock_guard lock(mutex_);
+            requests_.push_back(recorded);
+        }
+    });
 }
 
 StandInWeb::~StandInWeb() {

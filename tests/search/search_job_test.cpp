@@ -1,0 +1,143 @@
+#include "search/search_job.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "support/event_recorder.h"
+#include "support/web_test.h"
+
+namespace bramix {
+namespace {
+
+using namespace std::chrono_literals;
+
+const std::string kTistoryPass0 =
+    "http://www.google.co.kr/search?as_q=abc+mp3&num=10&as_sitesearch=tistory.com&start=0";
+
+std::string ResultsPage(const std::vector<std::string>& addresses) {
+    std::string page = "<body>";
+    for (const std::string& address : addresses) {
+        page += "<li class=g><h3 class=r><a href=\"" + address + "\" class=l>";
+    }
+    return page;
+}
+
+std::string PostWithFile(const std::string& file) {
+    return "<html><head><title>abc</title></head><body><noscript><a href=\"" + file +
+           "\">abc.mp3</a></noscript></body></html>";
+}
+
+class SearchJobTest : public testing::WebTest {
+protected:
+    void Run(const std::string& input) {
+        job_.input = input;
+        job_.callback = recorder_.Callback();
+        SearchThreadProc(&job_);
+    }
+
+    SearchJob job_;
+    testing::EventRecorder recorder_;
+};
+
+TEST_F(SearchJobTest, AnHttpsAddressAnalysesNothing) {
+    Run("https://blog.naver.com/a/1");
+    EXPECT_EQ(recorder_.CodesWithoutFinds(),
+              (std::vector<int>{SEARCH_EV_RANGE, SEARCH_EV_POSITION, SEARCH_EV_END}));
+    EXPECT_EQ(recorder_.Positions(), std::vector<int>{130});
+    EXPECT_TRUE(web_.Requests().empty());
+    EXPECT_EQ(recorder_.events()[0].data, 130);
+}
+
+TEST_F(SearchJobTest, AnHttpAddressIsAnalysedAloneWithoutPositionsOrPause) {
+    web_.Set("http://a.tistory.com/1", standin::Page(PostWithFile("http://a.tistory.com/f1")));
+    Run("http://a.tistory.com/1");
+    const auto events = recorder_.events();
+    ASSERT_EQ(events.size(), 4u);
+    EXPECT_EQ(events[0].code, SEARCH_EV_RANGE);
+    EXPECT_EQ(events[1].code, SEARCH_EV_FOUND);
+    EXPECT_EQ(events[1].found->fileUrl, "http://a.tistory.com/f1");
+    EXPECT_EQ(events[2].code, SEARCH_EV_POSITION);
+    EXPECT_EQ(events[2].value, 130);
+    EXPECT_EQ(events[3].code, SEARCH_EV_END);
+    EXPECT_EQ(web_.RequestedUrls(), std::vector<std::string>{"http://a.tistory.com/1"});
+}
+
+TEST_F(SearchJobTest, AnAddressWithoutSchemeIsASearchTerm) {
+    Run("blog.naver.com/a/1");
+    ASSERT_EQ(web_.Requests().size(), 1u);
+    EXPECT_EQ(web_.RequestedUrls()[0].find("http://www.google.co.kr/search?as_q="), 0u);
+}
+
+TEST_F(SearchJobTest, AStopBeforeTheStartAsksNothing) {
+    job_.stopFlag = 1;
+    Run("abc");
+    EXPECT_EQ(recorder_.Positions(), std::vector<int>{130});
+    EXPECT_TRUE(web_.Requests().empty());
+}
+
+TEST_F(SearchJobTest, AFirstPassWithoutAddressesEndsTheSearch) {
+    Run("abc");
+    EXPECT_EQ(recorder_.Positions(), (std::vector<int>{0, 130}));
+    EXPECT_EQ(web_.RequestedUrls(), std::vector<std::string>{kTistoryPass0});
+    EXPECT_EQ(recorder_.CodesWithoutFinds().back(), SEARCH_EV_END);
+}
+
+TEST_F(SearchJobTest, DuplicateAddressesAdvanceThePositionButAreAnalysedOnce) {
+    web_.Set(kTistoryPass0,
+             standin::Page(ResultsPage(
+                 {"http://a.tistory.com/1", "http://a.tistory.com/1", "http://b.tistory.com/2"})));
+    web_.Set("http://a.tistory.com/1", standin::Page(PostWithFile("http://a.tistory.com/f1")));
+    web_.Set("http://b.tistory.com/2", standin::Page(PostWithFile("http://a.tistory.com/f1")));
+    Run("abc");
+    EXPECT_EQ(recorder_.Positions(), (std::vector<int>{0, 0, 1, 2, 10, 130}));
+    size_t postFetches = 0;
+    for (const std::string& url : web_.RequestedUrls()) {
+        postFetches += url == "http://a.tistory.com/1" ? 1 : 0;
+    }
+    EXPECT_EQ(postFetches, 1u);
+    EXPECT_EQ(recorder_.Finds().size(), 1u);  // the second post carries the same file
+}
+
+TEST_F(SearchJobTest, PausesAfterEachAnalysedPost) {
+    web_.Set(kTistoryPass0,
+             standin::Page(ResultsPage({"http://a.tistory.com/1", "http://b.tistory.com/2"})));
+    Run("abc");
+    const auto requests = web_.Requests();
+    ASSERT_GE(requests.size(), 4u);  // results, post, post, next pass
+    EXPECT_GE(requests[2].time - requests[1].time, 400ms);
+    EXPECT_GE(requests[3].time - requests[2].time, 400ms);
+}
+
+TEST_F(SearchJobTest, AStopCutsThePauseShort) {
+    web_.Set(kTistoryPass0,
+             standin::Page(ResultsPage({"http://a.tistory.com/1", "http://b.tistory.com/2"})));
+    web_.SetFallback(
+        [this](const standin::RecordedRequest& request) -> std::optional<standin::Reply> {
+            if (request.url == "http://a.tistory.com/1") {
+                job_.stopFlag = 1;
+            }
+            return std::nullopt;
+        });
+    const auto start = std::chrono::steady_clock::now();
+    Run("abc");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 350ms);
+    EXPECT_EQ(web_.Requests().size(), 2u);  // nothing after the stop
+    EXPECT_EQ(recorder_.Positions(), (std::vector<int>{0, 0, 130}));
+}
+
+TEST_F(SearchJobTest, EachJobStartsWithNoLinksSeen) {
+    web_.Set("http://a.tistory.com/1", standin::Page(PostWithFile("http://a.tistory.com/f1")));
+    Run("http://a.tistory.com/1");
+    testing::EventRecorder second;
+    SearchJob again;
+    again.input = "http://a.tistory.com/1";
+    again.callback = second.Callback();
+    SearchThreadProc(&again);
+    EXPECT_EQ(recorder_.Finds().size(), 1u);
+    EXPECT_EQ(second.Finds().size(), 1u);
+}
+
+}  // namespace
+}  // namespace bramix
