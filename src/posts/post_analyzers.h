@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "posts/post_context.h"
 #include "search/search_job.h"
 
 namespace bramix {
@@ -19,5 +20,9 @@ void AnalyzeDaumPost(const SearchJob& job, const std::string& address);
 // Tistory posts and every other blog: attachment blocks reported directly,
 // embedded players resolved; UTF-8.
 void AnalyzeTistoryPost(const SearchJob& job, const std::string& address);
+
+// What AnalyzeTistoryPost does once it holds the page in code page 949:
+// title, attachment items, players. `post` has its addresses and html set.
+void AnalyzeTistoryPage(const SearchJob& job, PostContext& post);
 
 }  // namespace bramix

@@ -1,4 +1,5 @@
-#include <cstdio>
+#include <array>
+#include <iterator>
 
 #include "posts/link_extraction.h"
 #include "posts/media_resolution.h"
@@ -32,18 +33,40 @@ constexpr std::string_view kTitleMarkers[] = {
     "\"head_title",
 };
 
+// Where each title marker next occurs. Items are scanned front to back, so a
+// marker's last position stays good until the scan passes it, and a marker
+// that is absent stays absent: each marker costs one pass over the page, not
+// one per item.
+class TitleMarkerFinder {
+public:
+    explicit TitleMarkerFinder(const std::string& html) : html_(html) { next_.fill(kNotSearched); }
+
+    // The first marker in table order that occurs at or after `from`.
+    size_t FirstFrom(size_t from) {
+        for (size_t i = 0; i < std::size(kTitleMarkers); ++i) {
+            if (next_[i] == kNotSearched || (next_[i] != std::string::npos && next_[i] < from)) {
+                next_[i] = html_.find(kTitleMarkers[i], from);
+            }
+            if (next_[i] != std::string::npos) {
+                return next_[i];
+            }
+        }
+        return std::string::npos;
+    }
+
+private:
+    static constexpr size_t kNotSearched = std::string::npos - 1;
+    const std::string& html_;
+    std::array<size_t, std::size(kTitleMarkers)> next_;
+};
+
 // The heading of the post that holds the item starting at `itemStart`: the
 // text of the first link after a title marker. Leaves the item title as it
 // was (an earlier item's, or empty) when there is none before the item.
-void TakeItemTitle(const SearchJob& job, PostContext& post, size_t pagePosition, size_t itemStart) {
+void TakeItemTitle(const SearchJob& job, PostContext& post, TitleMarkerFinder& markers,
+                   size_t pagePosition, size_t itemStart) {
     const std::string& html = post.html;
-    size_t marker = std::string::npos;
-    for (const std::string_view candidate : kTitleMarkers) {
-        marker = html.find(candidate, pagePosition);
-        if (marker != std::string::npos) {
-            break;
-        }
-    }
+    const size_t marker = markers.FirstFrom(pagePosition);
     if (marker == std::string::npos || marker >= itemStart) {
         return;
     }
@@ -123,6 +146,7 @@ bool ReportItemLinks(const SearchJob& job, PostContext& post, std::string_view i
 // with its name as the link text. Reported without asking the file's server.
 void ScanAttachmentItems(const SearchJob& job, PostContext& post) {
     size_t pagePosition = 0;
+    TitleMarkerFinder markers(post.html);
     for (;;) {
         const size_t itemStart = post.html.find(kItemStart, pagePosition);
         const size_t itemEnd =
@@ -130,7 +154,7 @@ void ScanAttachmentItems(const SearchJob& job, PostContext& post) {
         if (itemEnd == std::string::npos) {
             return;
         }
-        TakeItemTitle(job, post, pagePosition, itemStart);
+        TakeItemTitle(job, post, markers, pagePosition, itemStart);
         if (StopRequested(job)) {
             return;
         }
@@ -162,6 +186,10 @@ void AnalyzeTistoryPost(const SearchJob& job, const std::string& address) {
         return;
     }
     post.html = Utf8ToAnsi(page);
+    AnalyzeTistoryPage(job, post);
+}
+
+void AnalyzeTistoryPage(const SearchJob& job, PostContext& post) {
     post.rawTitle = ExtractPageTitle(post.html);
     post.title = post.rawTitle;
     CleanTitle(post.title, job.input);

@@ -2,6 +2,8 @@
 
 #include <iconv.h>
 
+#include <algorithm>
+
 namespace bramix {
 
 namespace {
@@ -50,7 +52,7 @@ public:
     explicit Output(size_t capacity) : buffer_(capacity, '\0') {}
 
     void Append(std::string_view bytes) {
-        buffer_.replace(used_, bytes.size(), bytes);
+        std::copy(bytes.begin(), bytes.end(), buffer_.begin() + static_cast<std::ptrdiff_t>(used_));
         used_ += bytes.size();
     }
 
