@@ -11,6 +11,7 @@ inline constexpr int kExitUsage = 2;
 inline constexpr int kExitInterrupted = 130;
 
 int RunSearch(int argc, char** argv);
+int RunGet(int argc, char** argv);
 
 // True once SIGINT or SIGTERM has arrived; the second one ends the process.
 bool Interrupted();

@@ -28,6 +28,8 @@ int main(int argc, char** argv) {
     int status;
     if (std::strcmp(argv[1], "search") == 0) {
         status = bramix::cli::RunSearch(argc - 2, argv + 2);
+    } else if (std::strcmp(argv[1], "get") == 0) {
+        status = bramix::cli::RunGet(argc - 2, argv + 2);
     } else {
         status = Usage();
     }

@@ -53,23 +53,6 @@ uint32_t ParseContentLength(const std::string& value) {
     return static_cast<uint32_t>(number);
 }
 
-// The name a link itself suggests: its last path segment, or what follows a
-// "filename=" in it.
-std::string NameFromLink(const std::string& link) {
-    const size_t slash = link.rfind('/');
-    if (slash == std::string::npos) {
-        return {};
-    }
-    std::string name = link.substr(slash + 1);
-    static constexpr std::string_view kFilename = "filename=";
-    if (const size_t at = name.find(kFilename); at != std::string::npos) {
-        name.erase(0, at + kFilename.size());
-    }
-    name = PercentDecode(name);
-    TidyFileName(name);
-    return name;
-}
-
 // The name in a Content-Disposition value, or empty.
 std::string NameFromDisposition(const std::string& disposition, bool naverLink) {
     static constexpr std::string_view kFilename = "filename=";
@@ -116,7 +99,7 @@ void ResolveMediaLink(const SearchJob& job, PostContext& post) {
         return;
     }
     FoundFile found;
-    found.fileName = NameFromLink(link);
+    found.fileName = FileNameFromLink(link);
 
     HttpPageReader reader(kFetchTimeoutMs);
     if (!reader.Open(link)) {
@@ -164,6 +147,21 @@ void ReportFoundFile(const SearchJob& job, PostContext& post, FoundFile& found) 
     if (job.callback) {
         job.callback(SEARCH_EV_FOUND, 0, reinterpret_cast<intptr_t>(&found));
     }
+}
+
+std::string FileNameFromLink(const std::string& link) {
+    const size_t slash = link.rfind('/');
+    if (slash == std::string::npos) {
+        return {};
+    }
+    std::string name = link.substr(slash + 1);
+    static constexpr std::string_view kFilename = "filename=";
+    if (const size_t at = name.find(kFilename); at != std::string::npos) {
+        name.erase(0, at + kFilename.size());
+    }
+    name = PercentDecode(name);
+    TidyFileName(name);
+    return name;
 }
 
 std::string PercentDecode(std::string_view text) {

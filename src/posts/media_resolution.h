@@ -21,6 +21,10 @@ void ResolveMediaLink(const SearchJob& job, PostContext& post);
 // SEARCH_EV_FOUND, unless the post's linkUrl was seen already.
 void ReportFoundFile(const SearchJob& job, PostContext& post, FoundFile& found);
 
+// The name a link itself suggests: its last path segment, or what follows a
+// "filename=" in it, decoded and tidied. Empty without a '/'.
+std::string FileNameFromLink(const std::string& link);
+
 // "%XX" escapes and '+' decoded; never reads past the end of the text.
 std::string PercentDecode(std::string_view text);
 

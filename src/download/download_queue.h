@@ -1,0 +1,136 @@
+#pragma once
+
+// The download list and its queue without the widgets: entries with their
+// states and texts, one worker at a time, stop and restart, retries, removal
+// of finished entries, and the texts of the tab and the buttons. The window
+// mirrors it row for row; the command line drives it too.
+//
+// Threads: every member is called on the owner's thread. Worker events are
+// handed to the owner's thread through the Poster, and all bookkeeping runs
+// there.
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "download/download_job.h"
+
+namespace bramix {
+
+inline constexpr int DL_WAITING = 1;
+inline constexpr int DL_RUNNING = 2;
+inline constexpr int DL_DONE = 3;
+inline constexpr int DL_GIVEN_UP = 4;  // only with a limit on attempts
+
+// At most one progress report per this interval reaches the list.
+inline constexpr uint32_t kProgressIntervalMs = 75;
+
+// The pause before the n-th retry of the same entry: 1 s, doubling, at most
+// 30 s.
+std::chrono::milliseconds RetryPause(int failuresInARow);
+
+// One row, column by column (code page 949).
+struct DownloadEntry {
+    std::string fileName;  // the name on disk once a download started under it
+    std::string sizeText;  // the saved file's size, once done
+    std::string title;
+    std::string statusText;  // "대기 중", the bytes so far, "완료"
+    std::string fileUrl;
+    int fileType = 0;  // FILE_TYPE_*, for the icon
+    int state = DL_WAITING;
+
+    uint64_t bytesSoFar = 0;
+    uint64_t bytesTotal = 0;  // 0: unknown
+    int failuresInARow = 0;
+    std::string lastError;
+    std::string savedPath;  // UTF-8, once done
+};
+
+class DownloadQueue {
+public:
+    using Poster = std::function<void(std::function<void()>)>;
+
+    struct Listener {
+        std::function<void(int row)> entryChanged;
+        std::function<void()> listChanged;           // rows added or removed, buttons, caption
+        std::function<void(int row)> entryFinished;  // done or given up
+    };
+
+    DownloadQueue(std::string folder, Poster post, Listener listener = {});
+    ~DownloadQueue();
+    DownloadQueue(const DownloadQueue&) = delete;
+    DownloadQueue& operator=(const DownloadQueue&) = delete;
+
+    // Appends an entry and queues it; returns its row. The tab caption keeps
+    // its counts until the next start or end. Call RequestStart after.
+    int Add(std::string fileName, std::string title, std::string fileUrl, int fileType);
+
+    // Starts the queue head when no download runs (posted, as the window does).
+    void RequestStart();
+
+    // The stop/start button: stops the running download, or starts the queue.
+    void StartOrStop();
+
+    // Removes every done entry.
+    void RemoveCompleted();
+
+    // Closing: the running download is stopped, its events are ignored, and
+    // the worker is joined.
+    void Close();
+
+    // Tries per entry before it is given up; 0 (the window) retries until the
+    // user stops.
+    void SetMaxAttempts(int attempts) { maxAttempts_ = attempts; }
+
+    const std::vector<DownloadEntry>& entries() const { return entries_; }
+    const std::string& folder() const { return folder_; }
+    int completed() const { return completed_; }
+    bool downloading() const { return worker_.joinable(); }
+    bool hasQueued() const { return !queue_.empty(); }
+    // True when closing must ask first: a download runs or waits.
+    bool busy() const { return downloading() || hasQueued(); }
+
+    std::string TabCaption() const;
+    bool stopButtonEnabled() const { return stopEnabled_; }
+    std::string StopButtonCaption() const;
+    bool removeButtonEnabled() const { return removeEnabled_; }
+
+private:
+    void StartNextDownload();
+    void OnWorkerEvent(int code, uint64_t value, intptr_t data);  // worker thread
+    void OnProgress(uint64_t bytes, uint64_t total);
+    void OnEnd();
+    void ShiftQueueIndexes(int position);
+    void Post(std::function<void()> work);
+    void EntryChanged(int row);
+    void ListChanged();
+
+    std::string folder_;
+    Poster post_;
+    Listener listener_;
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);  // posted work checks it
+
+    std::vector<DownloadEntry> entries_;
+    std::deque<int> queue_;  // rows still to fetch; the head runs or runs next
+    int completed_ = 0;
+    int maxAttempts_ = 0;
+    bool stopDownloads_ = false;
+    bool closing_ = false;
+    std::atomic<bool> closingForWorker_{false};
+    bool stopEnabled_ = false;
+    bool stopOffersStart_ = false;
+    bool removeEnabled_ = false;
+
+    std::unique_ptr<DownloadJob> job_;
+    std::thread worker_;
+    std::atomic<bool> forceProgress_{true};
+    std::atomic<uint32_t> lastProgressTick_{0};
+};
+
+}  // namespace bramix
