@@ -5,19 +5,17 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
-#include <deque>
 #include <filesystem>
 #include <functional>
 #include <iostream>
-#include <mutex>
 #include <string>
 
 #include "cli/commands.h"
 #include "download/disk_names.h"
 #include "download/download_queue.h"
+#include "download/task_loop.h"
 #include "posts/media_resolution.h"
 #include "search/byte_size.h"
 #include "search/code_page.h"
@@ -74,34 +72,6 @@ std::string UserDownloads() {
     const char* home = std::getenv("HOME");
     return std::string(home != nullptr ? home : "/tmp") + "/Downloads";
 }
-
-// Work handed over from the download worker, run on the main thread.
-class MainLoop {
-public:
-    void Post(std::function<void()> work) {
-        std::lock_guard lock(mutex_);
-        work_.push_back(std::move(work));
-        ready_.notify_one();
-    }
-
-    // Runs what arrived, waiting at most `timeout` for something.
-    void RunFor(std::chrono::milliseconds timeout) {
-        std::unique_lock lock(mutex_);
-        ready_.wait_for(lock, timeout, [this] { return !work_.empty(); });
-        while (!work_.empty()) {
-            auto work = std::move(work_.front());
-            work_.pop_front();
-            lock.unlock();
-            work();
-            lock.lock();
-        }
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable ready_;
-    std::deque<std::function<void()>> work_;
-};
 
 // Per-file progress on a terminal: bytes so far, the total when known, speed.
 class ProgressLine {
@@ -196,7 +166,7 @@ int RunGet(int argc, char** argv) {
     }
     const std::vector<Target> targets = ReadTargets(options);
 
-    MainLoop loop;
+    TaskLoop loop;
     ProgressLine progress;
     int givenUp = 0;
     DownloadQueue::Listener listener;

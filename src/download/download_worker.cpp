@@ -122,7 +122,9 @@ private:
             self->job_.error = "stopped";
             return 1;
         }
-        if (now > self->reported_) {
+        // Bytes count once they go into the file: an error answer's body or a
+        // file that cannot be made is no progress.
+        if (self->fd_ >= 0 && now > self->reported_) {
             self->reported_ = now;
             if (self->job_.callback) {
                 self->job_.callback(DOWNLOAD_EV_PROGRESS, static_cast<uint64_t>(now),

@@ -42,7 +42,10 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string
     pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
     int open = 2;
     while (open > 0) {
-        if (poll(fds, 2, 1000) <= 0) {
+        if (poll(fds, 2, 50) <= 0) {
+            if (onOutput) {
+                onOutput(pid, result.out);
+            }
             continue;
         }
         for (int i = 0; i < 2; ++i) {

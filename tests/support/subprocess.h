@@ -16,8 +16,8 @@ struct ProcessResult {
     std::string err;
 };
 
-// `onOutput` sees standard output as it grows and may signal the process
-// through the pid it is given.
+// `onOutput` sees standard output as it grows (and every 50 ms besides) and
+// may signal the process through the pid it is given.
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& input = "",
                          const std::function<void(int pid, const std::string& out)>& onOutput = {});
 

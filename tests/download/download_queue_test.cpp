@@ -1,0 +1,237 @@
+#include "download/download_queue.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "download/task_loop.h"
+#include "search/search_job.h"
+#include "support/web_test.h"
+
+namespace bramix {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::Ansi;
+namespace fs = std::filesystem;
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+std::vector<std::string> FolderContents(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class DownloadQueueTest : public testing::WebTest {
+protected:
+    void SetUp() override {
+        WebTest::SetUp();
+        folder_ = fs::temp_directory_path() /
+                  ("bramix-queue-" + std::to_string(getpid()) + "-" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+        DownloadQueue::Listener listener;
+        listener.entryChanged = [this](int row) { changes_.push_back(row); };
+        queue_ = std::make_unique<DownloadQueue>(
+            folder_.string(), [this](std::function<void()> task) { loop_.Post(std::move(task)); },
+            listener);
+    }
+    void TearDown() override {
+        queue_.reset();
+        fs::remove_all(folder_);
+        WebTest::TearDown();
+    }
+
+    int Add(const std::string& name, const std::string& url) {
+        return queue_->Add(Ansi(name), "", url, FILE_TYPE_MP3);
+    }
+
+    bool RunUntilIdle(std::chrono::milliseconds limit = 10s) {
+        return loop_.RunUntil([this] { return !queue_->busy(); }, limit);
+    }
+
+    const DownloadEntry& Entry(int row) { return queue_->entries().at(row); }
+
+    fs::path folder_;
+    TaskLoop loop_;
+    std::unique_ptr<DownloadQueue> queue_;
+    std::vector<int> changes_;
+};
+
+TEST_F(DownloadQueueTest, DownloadsTheQueueOneAfterAnother) {
+    web_.Set("http://f.example.com/a.mp3", standin::Page("aaa"));
+    web_.Set("http://f.example.com/b.mp3", standin::LargeBody(2 * 1024 * 1024));
+    EXPECT_EQ(queue_->TabCaption(), Ansi("  다운로드  "));
+    EXPECT_EQ(Add("봄노래.mp3", "http://f.example.com/a.mp3"), 0);
+    EXPECT_EQ(Add("가을.mp3", "http://f.example.com/b.mp3"), 1);
+    EXPECT_EQ(Entry(0).state, DL_WAITING);
+    EXPECT_EQ(Entry(0).statusText, Ansi("대기 중"));
+    queue_->RequestStart();
+    ASSERT_TRUE(RunUntilIdle());
+
+    EXPECT_EQ(Entry(0).state, DL_DONE);
+    EXPECT_EQ(Entry(0).statusText, Ansi("완료"));
+    EXPECT_EQ(Entry(0).sizeText, Ansi("3 바이트"));
+    EXPECT_EQ(Entry(1).sizeText, "2.00 MB");
+    EXPECT_EQ(ReadFile(folder_ / "봄노래.mp3"), "aaa");
+    EXPECT_EQ(Entry(1).savedPath, (folder_ / "가을.mp3").string());
+    EXPECT_EQ(queue_->completed(), 2);
+    EXPECT_EQ(queue_->TabCaption(), Ansi("  다운로드 (2/2)  "));
+    EXPECT_FALSE(queue_->stopButtonEnabled());
+    EXPECT_TRUE(queue_->removeButtonEnabled());
+    // The requests came one at a time, in order.
+    EXPECT_EQ(web_.RequestedUrls(), (std::vector<std::string>{"http://f.example.com/a.mp3",
+                                                              "http://f.example.com/b.mp3"}));
+}
+
+TEST_F(DownloadQueueTest, ATakenNameGetsTheTickCountAndNothingIsOverwritten) {
+    { std::ofstream(folder_ / "a.mp3") << "mine"; }
+    fs::create_directory(folder_ / "b.mp3");
+    fs::create_symlink(folder_ / "nowhere", folder_ / "c.mp3");
+    for (const char* name : {"a", "b", "c"}) {
+        web_.Set(std::string("http://f.example.com/") + name, standin::Page(name));
+        Add(std::string(name) + ".mp3", std::string("http://f.example.com/") + name);
+    }
+    queue_->RequestStart();
+    ASSERT_TRUE(RunUntilIdle());
+    EXPECT_EQ(ReadFile(folder_ / "a.mp3"), "mine");
+    for (int row = 0; row < 3; ++row) {
+        const std::string name = Entry(row).fileName;  // the list shows the new name
+        EXPECT_EQ(name[0], "abc"[row]);
+        EXPECT_EQ(name[1], '_');
+        EXPECT_EQ(name.substr(name.size() - 4), ".mp3");
+        EXPECT_EQ(ReadFile(folder_ / name), std::string(1, "abc"[row]));
+    }
+}
+
+TEST_F(DownloadQueueTest, AFailedDownloadLeavesNoFileAndIsRetriedWithAGrowingPause) {
+    web_.Set("http://f.example.com/cut.mp3", standin::ClosedMidBody(1000000, 200000));
+    Add("cut.mp3", "http://f.example.com/cut.mp3");
+    queue_->RequestStart();
+    ASSERT_TRUE(loop_.RunUntil([this] { return web_.Requests().size() >= 3; }, 10s));
+    const auto requests = web_.Requests();
+    EXPECT_GE(requests[1].time - requests[0].time, 1000ms);
+    EXPECT_GE(requests[2].time - requests[1].time, 2000ms);
+    queue_->StartOrStop();
+    ASSERT_TRUE(loop_.RunUntil([this] { return !queue_->downloading(); }, 5s));
+    EXPECT_EQ(Entry(0).state, DL_WAITING);
+    EXPECT_TRUE(FolderContents(folder_).empty());
+}
+
+TEST_F(DownloadQueueTest, RetryPausesDoubleUpToThirtySeconds) {
+    EXPECT_EQ(RetryPause(0), 0ms);
+    EXPECT_EQ(RetryPause(1), 1000ms);
+    EXPECT_EQ(RetryPause(2), 2000ms);
+    EXPECT_EQ(RetryPause(5), 16000ms);
+    EXPECT_EQ(RetryPause(6), 30000ms);
+    EXPECT_EQ(RetryPause(100), 30000ms);
+}
+
+TEST_F(DownloadQueueTest, AStopDuringTheRetryPauseIsImmediateAndRestartTriesAtOnce) {
+    web_.Set("http://f.example.com/x.mp3", standin::Status(500));
+    Add("x.mp3", "http://f.example.com/x.mp3");
+    queue_->RequestStart();
+    ASSERT_TRUE(loop_.RunUntil([this] { return Entry(0).failuresInARow >= 1; }, 5s));
+    // Now the worker waits out its pause.
+    loop_.RunFor(100ms);
+    const auto start = std::chrono::steady_clock::now();
+    queue_->StartOrStop();
+    EXPECT_FALSE(queue_->stopButtonEnabled());
+    ASSERT_TRUE(loop_.RunUntil([this] { return !queue_->downloading(); }, 5s));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 500ms);
+    EXPECT_EQ(Entry(0).state, DL_WAITING);
+    EXPECT_TRUE(queue_->stopButtonEnabled());
+    EXPECT_EQ(queue_->StopButtonCaption(), Ansi("다운로드 시작"));
+    EXPECT_EQ(web_.Requests().size(), 1u);
+
+    web_.Set("http://f.example.com/x.mp3", standin::Page("now"));
+    queue_->StartOrStop();
+    ASSERT_TRUE(RunUntilIdle(3s));
+    EXPECT_EQ(Entry(0).state, DL_DONE);
+    EXPECT_EQ(Entry(0).failuresInARow, 0);
+}
+
+TEST_F(DownloadQueueTest, AStoppedDownloadWaitsAndStartsAgainFromTheStart) {
+    web_.Set("http://f.example.com/slow.mp3",
+             standin::Trickle(standin::GeneratedBody(0, 200000), 2000, 10ms));
+    Add("slow.mp3", "http://f.example.com/slow.mp3");
+    queue_->RequestStart();
+    ASSERT_TRUE(loop_.RunUntil([this] { return Entry(0).bytesSoFar > 0; }, 5s));
+    EXPECT_EQ(Entry(0).state, DL_RUNNING);
+    EXPECT_EQ(queue_->StopButtonCaption(), Ansi("다운로드 중지"));
+    queue_->StartOrStop();
+    ASSERT_TRUE(loop_.RunUntil([this] { return !queue_->downloading(); }, 5s));
+    EXPECT_EQ(Entry(0).state, DL_WAITING);
+    EXPECT_EQ(Entry(0).statusText, Ansi("대기 중"));
+    EXPECT_TRUE(FolderContents(folder_).empty());  // the partial file went
+
+    web_.Set("http://f.example.com/slow.mp3", standin::Page("whole"));
+    queue_->StartOrStop();
+    ASSERT_TRUE(RunUntilIdle());
+    EXPECT_EQ(ReadFile(folder_ / "slow.mp3"), "whole");
+}
+
+TEST_F(DownloadQueueTest, RemovingDoneEntriesKeepsTheRunningEntrysReportsOnItsRow) {
+    web_.Set("http://f.example.com/a.mp3", standin::Page("a"));
+    web_.Set("http://f.example.com/slow.mp3",
+             standin::Trickle(standin::GeneratedBody(0, 100000), 2000, 10ms));
+    Add("a.mp3", "http://f.example.com/a.mp3");
+    Add("slow.mp3", "http://f.example.com/slow.mp3");
+    queue_->RequestStart();
+    ASSERT_TRUE(loop_.RunUntil([this] { return Entry(1).state == DL_RUNNING; }, 5s));
+    queue_->RemoveCompleted();
+    ASSERT_EQ(queue_->entries().size(), 1u);
+    EXPECT_FALSE(queue_->removeButtonEnabled());
+    ASSERT_TRUE(RunUntilIdle());
+    EXPECT_EQ(Entry(0).fileName, "slow.mp3");
+    EXPECT_EQ(Entry(0).state, DL_DONE);
+    EXPECT_EQ(queue_->TabCaption(), Ansi("  다운로드 (1/1)  "));
+}
+
+TEST_F(DownloadQueueTest, ProgressReachesTheListAtMostEvery75Milliseconds) {
+    web_.Set("http://f.example.com/big.mp3",
+             standin::Trickle(standin::GeneratedBody(0, 60000), 600, 5ms));
+    Add("big.mp3", "http://f.example.com/big.mp3");
+    queue_->RequestStart();
+    ASSERT_TRUE(RunUntilIdle());
+    // About 100 pieces over half a second or more, but few reports.
+    EXPECT_GE(changes_.size(), 2u);
+    EXPECT_LT(changes_.size(), 40u);
+}
+
+TEST_F(DownloadQueueTest, GivesUpAfterTheAttemptsItWasAllowed) {
+    queue_->SetMaxAttempts(1);
+    web_.Set("http://f.example.com/a.mp3", standin::Page("a"));
+    Add("gone.mp3", "http://f.example.com/gone.mp3");
+    Add("a.mp3", "http://f.example.com/a.mp3");
+    queue_->RequestStart();
+    ASSERT_TRUE(RunUntilIdle());
+    EXPECT_EQ(Entry(0).state, DL_GIVEN_UP);
+    EXPECT_EQ(Entry(0).lastError, "the server answered 404");
+    EXPECT_EQ(Entry(1).state, DL_DONE);
+}
+
+TEST_F(DownloadQueueTest, ClosingStopsTheDownloadAndLeavesItAlone) {
+    web_.Set("http://f.example.com/stall.mp3", standin::StallAfterHeaders());
+    Add("stall.mp3", "http://f.example.com/stall.mp3");
+    queue_->RequestStart();
+    loop_.RunFor(200ms);
+    ASSERT_TRUE(queue_->downloading());
+    const auto start = std::chrono::steady_clock::now();
+    queue_->Close();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+    EXPECT_FALSE(queue_->downloading());
+}
+
+}  // namespace
+}  // namespace bramix
