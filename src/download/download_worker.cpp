@@ -15,6 +15,9 @@ namespace bramix {
 namespace {
 
 constexpr long kMaxRedirects = 10;
+// Large reads mean fewer write calls: on a fast link the default 16 KiB
+// costs half the throughput.
+constexpr long kReceiveBuffer = 512 * 1024;
 
 // The state of one transfer, shared with libcurl's callbacks.
 class Transfer {
@@ -44,6 +47,7 @@ public:
         curl_easy_setopt(easy, CURLOPT_MAXREDIRS, kMaxRedirects);
         curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
         curl_easy_setopt(easy, CURLOPT_USERAGENT, kUserAgent);
+        curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, kReceiveBuffer);
         curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
         curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, static_cast<long>(job_.stallLimit.count()));
         curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorBuffer);
