@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cstdlib>
 #include <string_view>
@@ -16,6 +17,11 @@
 namespace bramix {
 
 namespace {
+
+std::atomic<bool> g_abortTransfers{false};
+
+// How long a fetch may wait on the network before it looks at the abort flag.
+constexpr int kPollMs = 100;
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
@@ -36,6 +42,8 @@ const char* HeaderNameOfLevel(int level) {
 }
 
 }  // namespace
+
+void AbortAllTransfers(bool abort) { g_abortTransfers = abort; }
 
 std::string TransferErrorMessage(int curlCode, const char* errorBuffer) {
     std::string message = errorBuffer != nullptr && errorBuffer[0] != '\0'
@@ -112,6 +120,11 @@ struct HttpPageReader::Transfer {
     // `untilHeaders` is set.
     void Drive(bool untilHeaders) {
         while (!finished && !(untilHeaders && headersDone)) {
+            if (g_abortTransfers) {
+                finished = true;
+                result = CURLE_ABORTED_BY_CALLBACK;
+                break;
+            }
             int running = 0;
             if (curl_multi_perform(multi, &running) != CURLM_OK) {
                 finished = true;
@@ -126,7 +139,7 @@ struct HttpPageReader::Transfer {
                 }
             }
             if (!finished && !(untilHeaders && headersDone)) {
-                curl_multi_poll(multi, nullptr, 0, 1000, nullptr);
+                curl_multi_poll(multi, nullptr, 0, kPollMs, nullptr);
             }
         }
     }

@@ -58,6 +58,10 @@ private:
     bool ok_ = false;
 };
 
+// For a window that is closing: while set, every running and later fetch
+// fails at once, so that a search thread never holds up the close. Any thread.
+void AbortAllTransfers(bool abort);
+
 // libcurl's message for a failed transfer, without its trailing line break.
 std::string TransferErrorMessage(int curlCode, const char* errorBuffer);
 

@@ -119,9 +119,9 @@ TEST_F(SearchCliTest, UsageErrorsExitWithTwo) {
 
 TEST_F(SearchCliTest, AnInterruptedSearchStillPrintsWhatItFound) {
     bool signalled = false;
-    const auto result =
-        RunProcess({BRAMIX_CLI, "search", "봄노래"}, "", [&signalled](int pid, const std::string&) {
-            if (!signalled) {
+    const auto result = RunProcess(
+        {BRAMIX_CLI, "search", "봄노래"}, "", [&signalled](int pid, const std::string& out) {
+            if (!signalled && !out.empty()) {
                 kill(pid, SIGINT);  // during the pause after the first post
                 signalled = true;
             }
