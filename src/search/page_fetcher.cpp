@@ -43,7 +43,9 @@ const char* HeaderNameOfLevel(int level) {
 
 }  // namespace
 
-void AbortAllTransfers(bool abort) { g_abortTransfers = abort; }
+void AbortAllTransfers(bool abort) {
+    g_abortTransfers = abort;
+}
 
 std::string TransferErrorMessage(int curlCode, const char* errorBuffer) {
     std::string message = errorBuffer != nullptr && errorBuffer[0] != '\0'

@@ -1,0 +1,49 @@
+// bramix: the window. Reads no command line and no settings.
+
+#include <curl/curl.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QUrl>
+#include <csignal>
+
+#include "download/disk_names.h"
+#include "ui/bramix_dialog.h"
+
+namespace {
+
+// The user guide ships beside the executable in the build tree and under
+// share/doc/bramix once installed.
+QUrl GuideUrl() {
+    const QDir executableFolder = QFileInfo(QString::fromStdString(bramix::ExecutablePath())).dir();
+    for (const QString& candidate : {executableFolder.filePath("guide.html"),
+                                     executableFolder.filePath("../share/doc/bramix/guide.html")}) {
+        if (QFileInfo::exists(candidate)) {
+            return QUrl::fromLocalFile(QFileInfo(candidate).canonicalFilePath());
+        }
+    }
+    return QUrl::fromLocalFile(executableFolder.filePath("guide.html"));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::signal(SIGPIPE, SIG_IGN);
+    curl_global_init(CURL_GLOBAL_DEFAULT);
+    int status;
+    {
+        QApplication application(argc, argv);
+        application.setApplicationName("Bramix");
+        const std::string folder = bramix::DownloadFolder(
+            bramix::ExecutablePath(),
+            QStandardPaths::writableLocation(QStandardPaths::DownloadLocation).toStdString());
+        bramix::ui::BramixDialog dialog(folder, GuideUrl());
+        dialog.show();
+        dialog.exec();
+        status = 0;
+    }
+    curl_global_cleanup();
+    return status;
+}
