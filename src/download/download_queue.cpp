@@ -253,6 +253,10 @@ void DownloadQueue::Close() {
     if (worker_.joinable()) {
         job_->stopFlag = 1;
         worker_.join();
+        // The end event was ignored, but a half-written file is no download.
+        if (job_->succeeded == 0 && job_->createdFile) {
+            unlink(job_->path.c_str());
+        }
     }
 }
 

@@ -80,8 +80,8 @@ public:
     // Removes every done entry.
     void RemoveCompleted();
 
-    // Closing: the running download is stopped, its events are ignored, and
-    // the worker is joined.
+    // Closing: the running download is stopped, its events are ignored, the
+    // worker is joined and its partial file removed.
     void Close();
 
     // Tries per entry before it is given up; 0 (the window) retries until the

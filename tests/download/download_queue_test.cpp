@@ -221,16 +221,19 @@ TEST_F(DownloadQueueTest, GivesUpAfterTheAttemptsItWasAllowed) {
     EXPECT_EQ(Entry(1).state, DL_DONE);
 }
 
-TEST_F(DownloadQueueTest, ClosingStopsTheDownloadAndLeavesItAlone) {
-    web_.Set("http://f.example.com/stall.mp3", standin::StallAfterHeaders());
-    Add("stall.mp3", "http://f.example.com/stall.mp3");
+TEST_F(DownloadQueueTest, ClosingStopsTheDownloadAndRemovesItsPartialFile) {
+    web_.Set("http://f.example.com/slow.mp3",
+             standin::Trickle(standin::GeneratedBody(0, 1000000), 2000, 20ms));
+    Add("slow.mp3", "http://f.example.com/slow.mp3");
     queue_->RequestStart();
-    loop_.RunFor(200ms);
-    ASSERT_TRUE(queue_->downloading());
+    ASSERT_TRUE(loop_.RunUntil([this] { return Entry(0).bytesSoFar > 0; }, 5s));
     const auto start = std::chrono::steady_clock::now();
     queue_->Close();
     EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
     EXPECT_FALSE(queue_->downloading());
+    EXPECT_TRUE(FolderContents(folder_).empty());
+    loop_.RunFor(50ms);  // the ignored end event changes nothing
+    EXPECT_EQ(Entry(0).state, DL_RUNNING);
 }
 
 }  // namespace
