@@ -68,6 +68,10 @@ public:
 
     void ShowTab(int index);
 
+    // Puts one find into the results list at its place (what a search's
+    // SEARCH_EV_FOUND becomes on the window's thread).
+    void InsertFound(const FoundFile& found);
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -91,7 +95,6 @@ private:
     void StopSearch();
     void OnEndSearch();
     void OnSearchEvent(int code, int value, intptr_t data);  // search thread
-    void InsertFound(const FoundFile& found);
     void UpdateResultsTabCaption();
     void PaintResultRow(int row);
 

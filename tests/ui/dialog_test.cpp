@@ -6,6 +6,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -22,6 +23,7 @@
 
 #include "stand_in_web.h"
 #include "ui/bramix_dialog.h"
+#include "ui/link_label.h"
 #include "world.h"
 
 using namespace bramix;
@@ -68,6 +70,11 @@ private slots:
     void closingWhenIdleNeverAsks();
     void layoutFollowsTheWindow();
     void titleCarriesTheVersion();
+    void linkLabelsOpenTheGuide();
+
+public slots:
+    // Stands in for the desktop's handler of file addresses.
+    void openFile(const QUrl& url) { opened_ << url; }
 
 private:
     template <typename T>
@@ -80,6 +87,7 @@ private:
     standin::StandInWeb web_;
     fs::path folder_;
     std::unique_ptr<BramixDialog> dialog_;
+    QList<QUrl> opened_;
 };
 
 void DialogTest::initTestCase() {
@@ -344,6 +352,29 @@ void DialogTest::titleCarriesTheVersion() {
     QCOMPARE(dialog_->windowTitle(), U("Bramix v0.0.0.0"));
     QCOMPARE(dialog_->tabBar()->tabText(1), U("  다운로드  "));
     QCOMPARE(Find<QWidget>(IDC_QUERY)->objectName(), U("IDC_QUERY"));
+}
+
+void DialogTest::linkLabelsOpenTheGuide() {
+    QDesktopServices::setUrlHandler("file", this, "openFile");
+    auto* home = Find<LinkLabel>(IDC_HOME_LINK);
+    auto* intro = Find<LinkLabel>(IDC_INTRO_LINK);
+    QCOMPARE(intro->text(), U("Bramix 소개, 사용법"));
+    QCOMPARE(home->toolTip(), U("file:///guide.html"));
+    QCOMPARE(intro->url(), QUrl("file:///guide.html#usage"));
+    QCOMPARE(home->palette().color(QPalette::WindowText), QColor(0, 0, 238));
+    QVERIFY(!home->font().underline());
+
+    QTest::mouseMove(home, home->rect().center());
+    QTRY_VERIFY(home->hovered());
+    QCOMPARE(home->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    QVERIFY(home->font().underline());
+    QTest::mouseMove(dialog_.get(), QPoint(1, 1));
+    QTRY_VERIFY_WITH_TIMEOUT(!home->hovered(), 1000);  // the next 100 ms tick
+    QCOMPARE(home->palette().color(QPalette::WindowText), QColor(0, 0, 238));
+
+    QTest::mouseClick(intro, Qt::LeftButton);
+    QCOMPARE(opened_, QList<QUrl>{QUrl("file:///guide.html#usage")});
+    QDesktopServices::unsetUrlHandler("file");
 }
 
 QTEST_MAIN(DialogTest)
