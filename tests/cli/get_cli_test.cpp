@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "support/subprocess.h"
+#include "support/temp_folder.h"
 #include "support/web_test.h"
 #include "world.h"
 
@@ -25,36 +26,17 @@ post tistory song.tistory.com/1 | Song Blog | 봄노래 모음
   embed cfile5.uf.tistory.com/original/C3 | size=900000 | name=quoted:다른 곡.mp3
 )";
 
-std::vector<std::string> FolderContents(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 class GetCliTest : public testing::WebTest {
 protected:
     void SetUp() override {
         WebTest::SetUp();
-        world_ = standin::World::Parse(kWorld);
-        web_.SetFallback(
-            [this](const standin::RecordedRequest& request) { return world_.Answer(request); });
-        folder_ = fs::temp_directory_path() /
-                  ("bramix-get-" + std::to_string(getpid()) + "-" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder_);
-    }
-    void TearDown() override {
-        fs::remove_all(folder_);
-        WebTest::TearDown();
+        ServeWorld(standin::World::Parse(kWorld));
     }
 
     std::string Dir() const { return "--dir=" + folder_.string(); }
 
-    standin::World world_;
-    fs::path folder_;
+    testing::TempFolder temp_;
+    const fs::path& folder_ = temp_.path();
 };
 
 TEST_F(GetCliTest, APipelineFromSearchSavesTheMatchedFilesUnderTheirNames) {
@@ -62,8 +44,7 @@ TEST_F(GetCliTest, APipelineFromSearchSavesTheMatchedFilesUnderTheirNames) {
     ASSERT_EQ(search.exitCode, 0);
     const auto get = RunProcess({BRAMIX_CLI, "get", Dir(), "-"}, search.out);
     EXPECT_EQ(get.exitCode, 0) << get.err;
-    EXPECT_EQ(FolderContents(folder_),
-              (std::vector<std::string>{"봄노래 라이브.wma", "봄노래.mp3"}));
+    EXPECT_EQ(temp_.Contents(), (std::vector<std::string>{"봄노래 라이브.wma", "봄노래.mp3"}));
     EXPECT_EQ(get.out, (folder_ / "봄노래.mp3").string() + "\n" +
                            (folder_ / "봄노래 라이브.wma").string() + "\n");
     EXPECT_EQ(fs::file_size(folder_ / "봄노래.mp3"), 1500000u);
@@ -77,18 +58,16 @@ TEST_F(GetCliTest, OneAddressIsNamedByItsLastSegmentOrTheNameGiven) {
                   {BRAMIX_CLI, "get", Dir(), "http://f.example.com/dir/My_Song.MP3", "내 노래.mp3"})
                   .exitCode,
               0);
-    EXPECT_EQ(FolderContents(folder_), (std::vector<std::string>{"My Song.mp3", "내 노래.mp3"}));
+    EXPECT_EQ(temp_.Contents(), (std::vector<std::string>{"My Song.mp3", "내 노래.mp3"}));
 }
 
 TEST_F(GetCliTest, AnExistingFileIsNeverWrittenOver) {
-    fs::create_directories(folder_);
     std::ofstream(folder_ / "a.mp3") << "mine";
     web_.Set("http://f.example.com/a.mp3", standin::Page("theirs"));
     const auto result = RunProcess({BRAMIX_CLI, "get", Dir(), "http://f.example.com/a.mp3"});
     EXPECT_EQ(result.exitCode, 0);
-    std::ifstream mine(folder_ / "a.mp3");
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(mine), {}), "mine");
-    EXPECT_EQ(FolderContents(folder_).size(), 2u);
+    EXPECT_EQ(testing::ReadFile(folder_ / "a.mp3"), "mine");
+    EXPECT_EQ(temp_.Contents().size(), 2u);
     EXPECT_EQ(result.out.rfind((folder_ / "a_").string(), 0), 0u);
 }
 
@@ -103,7 +82,7 @@ TEST_F(GetCliTest, AFileThatKeepsFailingIsGivenUpWithExitOne) {
     EXPECT_NE(result.err.find("line 2"), std::string::npos);
     EXPECT_NE(result.err.find("gave up on http://f.example.com/gone.mp3: the server answered 404"),
               std::string::npos);
-    EXPECT_EQ(FolderContents(folder_), std::vector<std::string>{"ok.mp3"});
+    EXPECT_EQ(temp_.Contents(), std::vector<std::string>{"ok.mp3"});
     size_t asked = 0;
     for (const auto& url : web_.RequestedUrls()) {
         asked += url == "http://f.example.com/gone.mp3" ? 1 : 0;
@@ -141,7 +120,7 @@ TEST_F(GetCliTest, AnInterruptedDownloadLeavesNoPartialFile) {
                    });
     EXPECT_EQ(result.exitCode, 130);
     EXPECT_EQ(result.out, "");
-    EXPECT_TRUE(FolderContents(folder_).empty());
+    EXPECT_TRUE(temp_.Contents().empty());
 }
 
 }  // namespace

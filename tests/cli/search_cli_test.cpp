@@ -48,17 +48,13 @@ class SearchCliTest : public testing::WebTest {
 protected:
     void SetUp() override {
         WebTest::SetUp();
-        world_ = standin::World::Parse(kWorld);
-        web_.SetFallback(
-            [this](const standin::RecordedRequest& request) { return world_.Answer(request); });
+        ServeWorld(standin::World::Parse(kWorld));
     }
 
     testing::ProcessResult Search(std::vector<std::string> args) {
         args.insert(args.begin(), {BRAMIX_CLI, "search"});
         return RunProcess(args);
     }
-
-    standin::World world_;
 };
 
 TEST_F(SearchCliTest, PrintsALinePerFindAsItArrives) {

@@ -8,6 +8,7 @@
 
 #include "download/task_loop.h"
 #include "search/search_job.h"
+#include "support/temp_folder.h"
 #include "support/web_test.h"
 
 namespace bramix {
@@ -15,31 +16,13 @@ namespace {
 
 using namespace std::chrono_literals;
 using testing::Ansi;
+using testing::ReadFile;
 namespace fs = std::filesystem;
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
-}
-
-std::vector<std::string> FolderContents(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 class DownloadQueueTest : public testing::WebTest {
 protected:
     void SetUp() override {
         WebTest::SetUp();
-        folder_ = fs::temp_directory_path() /
-                  ("bramix-queue-" + std::to_string(getpid()) + "-" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
         DownloadQueue::Listener listener;
         listener.entryChanged = [this](int row) { changes_.push_back(row); };
         queue_ = std::make_unique<DownloadQueue>(
@@ -48,7 +31,6 @@ protected:
     }
     void TearDown() override {
         queue_.reset();
-        fs::remove_all(folder_);
         WebTest::TearDown();
     }
 
@@ -62,7 +44,8 @@ protected:
 
     const DownloadEntry& Entry(int row) { return queue_->entries().at(row); }
 
-    fs::path folder_;
+    testing::TempFolder temp_;
+    const fs::path& folder_ = temp_.path();
     TaskLoop loop_;
     std::unique_ptr<DownloadQueue> queue_;
     std::vector<int> changes_;
@@ -125,7 +108,7 @@ TEST_F(DownloadQueueTest, AFailedDownloadLeavesNoFileAndIsRetriedWithAGrowingPau
     queue_->StartOrStop();
     ASSERT_TRUE(loop_.RunUntil([this] { return !queue_->downloading(); }, 5s));
     EXPECT_EQ(Entry(0).state, DL_WAITING);
-    EXPECT_TRUE(FolderContents(folder_).empty());
+    EXPECT_TRUE(temp_.Contents().empty());
 }
 
 TEST_F(DownloadQueueTest, RetryPausesDoubleUpToThirtySeconds) {
@@ -173,7 +156,7 @@ TEST_F(DownloadQueueTest, AStoppedDownloadWaitsAndStartsAgainFromTheStart) {
     ASSERT_TRUE(loop_.RunUntil([this] { return !queue_->downloading(); }, 5s));
     EXPECT_EQ(Entry(0).state, DL_WAITING);
     EXPECT_EQ(Entry(0).statusText, Ansi("대기 중"));
-    EXPECT_TRUE(FolderContents(folder_).empty());  // the partial file went
+    EXPECT_TRUE(temp_.Contents().empty());  // the partial file went
 
     web_.Set("http://f.example.com/slow.mp3", standin::Page("whole"));
     queue_->StartOrStop();
@@ -231,7 +214,7 @@ TEST_F(DownloadQueueTest, ClosingStopsTheDownloadAndRemovesItsPartialFile) {
     queue_->Close();
     EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
     EXPECT_FALSE(queue_->downloading());
-    EXPECT_TRUE(FolderContents(folder_).empty());
+    EXPECT_TRUE(temp_.Contents().empty());
     loop_.RunFor(50ms);  // the ignored end event changes nothing
     EXPECT_EQ(Entry(0).state, DL_RUNNING);
 }

@@ -7,27 +7,20 @@
 #include <mutex>
 
 #include "download/download_job.h"
+#include "support/temp_folder.h"
 #include "support/web_test.h"
 
 namespace bramix {
 namespace {
 
-using namespace std::chrono_literals;
+using testing::ReadFile;
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
-}
+using namespace std::chrono_literals;
 
 class DownloadWorkerTest : public testing::WebTest {
 protected:
     void SetUp() override {
         WebTest::SetUp();
-        folder_ = std::filesystem::temp_directory_path() /
-                  ("bramix-worker-" + std::to_string(getpid()) + "-" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(folder_);
-        std::filesystem::create_directories(folder_);
         job_.path = (folder_ / "song.mp3").string();
         job_.callback = [this](int code, uint64_t value, intptr_t data) {
             std::lock_guard lock(mutex_);
@@ -38,11 +31,6 @@ protected:
             return 0;
         };
     }
-    void TearDown() override {
-        std::filesystem::remove_all(folder_);
-        WebTest::TearDown();
-    }
-
     void Download(const std::string& url) {
         job_.url = url;
         DownloadThreadProc(&job_);
@@ -58,7 +46,8 @@ protected:
         return progress;
     }
 
-    std::filesystem::path folder_;
+    testing::TempFolder temp_;
+    const std::filesystem::path& folder_ = temp_.path();
     DownloadJob job_;
     std::mutex mutex_;
     std::vector<std::tuple<int, uint64_t, intptr_t>> events_;

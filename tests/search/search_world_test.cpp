@@ -38,7 +38,7 @@ protected:
         world_ = standin::World::Load(BRAMIX_DEMO_WORLD);
         web_.SetFallback([this](const standin::RecordedRequest& request) {
             if (onRequest_) {
-                onRequest_(request);
+                onRequest_(request);  // sees every request as it arrives
             }
             return world_.Answer(request);
         });
@@ -50,7 +50,6 @@ protected:
         SearchThreadProc(&job_);
     }
 
-    standin::World world_;
     std::function<void(const standin::RecordedRequest&)> onRequest_;
     SearchJob job_;
     testing::EventRecorder recorder_;

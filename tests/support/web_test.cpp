@@ -11,6 +11,12 @@ void WebTest::SetUp() {
     unsetenv("NO_PROXY");
 }
 
+void WebTest::ServeWorld(standin::World world) {
+    world_ = std::move(world);
+    web_.SetFallback(
+        [this](const standin::RecordedRequest& request) { return world_.Answer(request); });
+}
+
 void WebTest::TearDown() {
     unsetenv("http_proxy");
     web_.Stop();

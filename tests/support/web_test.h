@@ -9,6 +9,7 @@
 
 #include "search/code_page.h"
 #include "stand_in_web.h"
+#include "world.h"
 
 namespace bramix::testing {
 
@@ -17,7 +18,11 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
+    // Answers every address without a reply of its own from a world.
+    void ServeWorld(standin::World world);
+
     standin::StandInWeb web_;
+    standin::World world_;
 };
 
 // Code page 949 bytes of a UTF-8 literal, so that tests can be read.
