@@ -91,7 +91,7 @@ bool CollectPostAddresses(const SearchJob& job, std::vector<std::string>& addres
         Query(job, NaverQuery(naverTerm, "%20mp3", pass), ParseNaverResults, naverMp3);
         Query(job, NaverQuery(naverTerm, "%20wma", pass), ParseNaverResults, naverWma);
     }
-    if (pass < 5) {
+    if (pass < 5) {  // the job's passes; a later one would ask Tistory past its pages
         Query(job, TistoryQuery(googleTerm, pass), ParseGoogleResults, tistory);
     }
     for (auto* list : {&tistory, &daumMp3, &naverMp3, &daumWma, &naverWma}) {
