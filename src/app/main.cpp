@@ -32,7 +32,6 @@ QUrl GuideUrl() {
 int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
     curl_global_init(CURL_GLOBAL_DEFAULT);
-    int status;
     {
         QApplication application(argc, argv);
         application.setApplicationName("Bramix");
@@ -42,8 +41,7 @@ int main(int argc, char** argv) {
         bramix::ui::BramixDialog dialog(folder, GuideUrl());
         dialog.show();
         dialog.exec();
-        status = 0;
     }
     curl_global_cleanup();
-    return status;
+    return 0;
 }

@@ -20,7 +20,6 @@
 #include "search/byte_size.h"
 #include "search/code_page.h"
 #include "search/find_line.h"
-#include "search/search_job.h"
 
 namespace bramix::cli {
 
@@ -142,13 +141,6 @@ std::vector<Target> ReadTargets(const GetOptions& options) {
     return targets;
 }
 
-int TypeOfName(const std::string& name) {
-    const std::string extension = name.size() >= 4 ? name.substr(name.size() - 4) : name;
-    return extension == ".mp3"   ? FILE_TYPE_MP3
-           : extension == ".wma" ? FILE_TYPE_WMA
-                                 : FILE_TYPE_ZIP;
-}
-
 }  // namespace
 
 int RunGet(int argc, char** argv) {
@@ -194,7 +186,7 @@ int RunGet(int argc, char** argv) {
     queuePointer = &queue;
     queue.SetMaxAttempts(options.attempts);
     for (const Target& target : targets) {
-        queue.Add(target.fileName, "", target.url, TypeOfName(target.fileName));
+        queue.Add(target.fileName, "", target.url);
     }
     queue.RequestStart();
 

@@ -68,12 +68,11 @@ void DownloadQueue::ListChanged() {
     }
 }
 
-int DownloadQueue::Add(std::string fileName, std::string title, std::string fileUrl, int fileType) {
+int DownloadQueue::Add(std::string fileName, std::string title, std::string fileUrl) {
     DownloadEntry entry;
     entry.fileName = std::move(fileName);
     entry.title = std::move(title);
     entry.fileUrl = std::move(fileUrl);
-    entry.fileType = fileType;
     entry.statusText = Waiting();
     const int row = static_cast<int>(entries_.size());
     DebugTraceFormat("Queued... %d %s\n", row, entry.fileName.c_str());

@@ -42,7 +42,6 @@ struct DownloadEntry {
     std::string title;
     std::string statusText;  // "대기 중", the bytes so far, "완료"
     std::string fileUrl;
-    int fileType = 0;  // FILE_TYPE_*, for the icon
     int state = DL_WAITING;
 
     uint64_t bytesSoFar = 0;
@@ -69,7 +68,7 @@ public:
 
     // Appends an entry and queues it; returns its row. The tab caption keeps
     // its counts until the next start or end. Call RequestStart after.
-    int Add(std::string fileName, std::string title, std::string fileUrl, int fileType);
+    int Add(std::string fileName, std::string title, std::string fileUrl);
 
     // Starts the queue head when no download runs (posted, as the window does).
     void RequestStart();

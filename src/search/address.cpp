@@ -32,7 +32,6 @@ std::optional<ParsedAddress> ParseAddress(std::string_view text) {
         return std::nullopt;
     }
     ParsedAddress parsed;
-    parsed.host = std::string(host);
     if (scheme == "http") {
         parsed.service = ServiceType::Http;
     } else if (scheme == "https") {

@@ -19,7 +19,6 @@ enum class ServiceType {
 
 struct ParsedAddress {
     ServiceType service = ServiceType::Other;
-    std::string host;
 };
 
 // Empty for a text without a scheme (a search term, or a host and path typed

@@ -50,7 +50,6 @@ size_t ResultsList::Insert(const FoundFile& found) {
     entry.title = found.title;
     entry.pageUrl = found.pageUrl;
     entry.fileUrl = found.fileUrl;
-    entry.size = found.size;
     entry.flags = found.type == FILE_TYPE_MP3   ? RESULT_MP3
                   : found.type == FILE_TYPE_WMA ? RESULT_WMA
                                                 : RESULT_ZIP;

@@ -38,7 +38,6 @@ struct ResultEntry {
     std::string title;
     std::string pageUrl;
     std::string fileUrl;
-    uint32_t size = 0;
     uint32_t flags = 0;
 
     std::string FileName() const { return name + "." + typeText; }
@@ -58,7 +57,6 @@ public:
     void MarkQueued(size_t row) { entries_.at(row).flags |= RESULT_QUEUED; }
 
     const std::vector<ResultEntry>& entries() const { return entries_; }
-    const std::string& searchText() const { return searchText_; }
     int matched() const { return matched_; }
     int matchedNoSize() const { return matchedNoSize_; }
     int matchedMp3() const { return matchedMp3_; }

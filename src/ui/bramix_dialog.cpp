@@ -581,10 +581,7 @@ void BramixDialog::QueueSelectedResults() {
         if ((entry.flags & RESULT_QUEUED) != 0) {
             continue;  // a find is queued once only
         }
-        const int type = (entry.flags & RESULT_MP3) != 0   ? FILE_TYPE_MP3
-                         : (entry.flags & RESULT_WMA) != 0 ? FILE_TYPE_WMA
-                                                           : FILE_TYPE_ZIP;
-        const int downloadRow = downloads_->Add(entry.FileName(), entry.title, entry.fileUrl, type);
+        const int downloadRow = downloads_->Add(entry.FileName(), entry.title, entry.fileUrl);
         results_.MarkQueued(static_cast<size_t>(row));
         PaintResultRow(row);
         auto* item = new QTreeWidgetItem;

@@ -64,7 +64,6 @@ void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
         // A label whose address was never set opens its own text.
         const QUrl target = url_.isEmpty() ? QUrl(text()) : url_;
         QDesktopServices::openUrl(target);
-        emit opened(target);
     }
     QLabel::mouseReleaseEvent(event);
 }

@@ -24,9 +24,6 @@ public:
     void SetUnderline(int mode);
     bool hovered() const { return hovered_; }
 
-signals:
-    void opened(const QUrl& url);
-
 protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;

@@ -35,7 +35,7 @@ protected:
     }
 
     int Add(const std::string& name, const std::string& url) {
-        return queue_->Add(Ansi(name), "", url, FILE_TYPE_MP3);
+        return queue_->Add(Ansi(name), "", url);
     }
 
     bool RunUntilIdle(std::chrono::milliseconds limit = 10s) {

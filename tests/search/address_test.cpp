@@ -15,7 +15,7 @@ TEST(ParseAddressTest, TellsServicesBySchemeInAnyCase) {
     EXPECT_EQ(ServiceOf("HTTP://blog.naver.com/"), ServiceType::Http);
     EXPECT_EQ(ServiceOf("https://blog.naver.com/abc"), ServiceType::Https);
     EXPECT_EQ(ServiceOf("ftp://files.example/a.mp3"), ServiceType::Ftp);
-    EXPECT_EQ(ParseAddress("http://a.tistory.com:8080/1")->host, "a.tistory.com:8080");
+    EXPECT_EQ(ServiceOf("http://a.tistory.com:8080/1"), ServiceType::Http);
 }
 
 TEST(ParseAddressTest, AcceptsOtherSchemesAsAddresses) {

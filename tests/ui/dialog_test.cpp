@@ -372,6 +372,11 @@ void DialogTest::linkLabelsOpenTheGuide() {
     QTRY_VERIFY_WITH_TIMEOUT(!home->hovered(), 1000);  // the next 100 ms tick
     QCOMPARE(home->palette().color(QPalette::WindowText), QColor(0, 0, 238));
 
+    home->SetUnderline(1);  // always underlined, hovered or not
+    QVERIFY(home->font().underline());
+    home->SetUnderline(-1);
+    QVERIFY(!home->font().underline());
+
     QTest::mouseClick(intro, Qt::LeftButton);
     QCOMPARE(opened_, QList<QUrl>{QUrl("file:///guide.html#usage")});
     QDesktopServices::unsetUrlHandler("file");

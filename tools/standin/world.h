@@ -54,9 +54,6 @@ public:
 
     std::optional<Reply> Answer(const RecordedRequest& request) const;
 
-    const std::vector<WorldPost>& posts() const { return posts_; }
-    const std::map<std::string, WorldFile>& files() const { return files_; }
-
 private:
     std::optional<Reply> SearchResults(std::string_view host, std::string_view path,
                                        std::string_view query) const;
