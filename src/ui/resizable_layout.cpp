@@ -108,49 +108,40 @@ void ResizableLayout::Update(int cx, int cy, LayoutTarget& target) const {
 
 void ResizableLayout::PositionControl(int cx, int cy, const Rect& group, const LayoutRecord& r,
                                       bool inGroup, int nextStart, LayoutTarget& target) const {
-    const int dx = cx - initial_.cx;
-    const int dy = cy - initial_.cy;
     Rect rect = target.Current(r.id);
     const Rect& start = r.initial;
-    if (!inGroup) {
-        if ((r.flags & (RESIZE_SIZE_X | RESIZE_MOVE_X)) != 0) {
-            rect.right = start.right + dx;
-            if ((r.flags & RESIZE_MOVE_X) != 0) {
-                rect.left = rect.right - (start.right - start.left);
-            }
+    // One axis at a time: the same rules hold across and down.
+    auto place = [&](int& low, int& high, int startLow, int startHigh, int groupLow, int groupSize,
+                     int delta, uint32_t sizeFlag, uint32_t moveFlag) {
+        if ((r.flags & (sizeFlag | moveFlag)) == 0) {
+            return;
         }
-        if ((r.flags & (RESIZE_SIZE_Y | RESIZE_MOVE_Y)) != 0) {
-            rect.bottom = start.bottom + dy;
-            if ((r.flags & RESIZE_MOVE_Y) != 0) {
-                rect.top = rect.bottom - (start.bottom - start.top);
+        if (!inGroup) {
+            high = startHigh + delta;
+            if ((r.flags & moveFlag) != 0) {
+                low = high - (startHigh - startLow);
             }
+            return;
         }
-    } else {
-        const int w = group.right - group.left;
-        const int h = group.bottom - group.top;
-        if ((r.flags & (RESIZE_SIZE_X | RESIZE_MOVE_X)) != 0 && w != 0) {
-            rect.left = group.left + MulDiv(start.left - group.left, w + dx, w);
-            if ((r.flags & RESIZE_SIZE_X) != 0) {
-                rect.right = nextStart == -1
-                                 ? group.left + MulDiv(start.right - group.left, w + dx, w)
-                                 : group.left + MulDiv(nextStart - group.left, w + dx, w) +
-                                       (start.right - nextStart);
-            } else {
-                rect.right = rect.left + (start.right - start.left);
-            }
+        if (groupSize == 0) {
+            return;
         }
-        if ((r.flags & (RESIZE_SIZE_Y | RESIZE_MOVE_Y)) != 0 && h != 0) {
-            rect.top = group.top + MulDiv(start.top - group.top, h + dy, h);
-            if ((r.flags & RESIZE_SIZE_Y) != 0) {
-                rect.bottom = nextStart == -1
-                                  ? group.top + MulDiv(start.bottom - group.top, h + dy, h)
-                                  : group.top + MulDiv(nextStart - group.top, h + dy, h) +
-                                        (start.bottom - nextStart);
-            } else {
-                rect.bottom = rect.top + (start.bottom - start.top);
-            }
+        auto scaled = [&](int at) {
+            return groupLow + MulDiv(at - groupLow, groupSize + delta, groupSize);
+        };
+        low = scaled(startLow);
+        if ((r.flags & sizeFlag) == 0) {
+            high = low + (startHigh - startLow);
+        } else if (nextStart == -1) {
+            high = scaled(startHigh);
+        } else {
+            high = scaled(nextStart) + (startHigh - nextStart);  // the gap keeps its width
         }
-    }
+    };
+    place(rect.left, rect.right, start.left, start.right, group.left, group.right - group.left,
+          cx - initial_.cx, RESIZE_SIZE_X, RESIZE_MOVE_X);
+    place(rect.top, rect.bottom, start.top, start.bottom, group.top, group.bottom - group.top,
+          cy - initial_.cy, RESIZE_SIZE_Y, RESIZE_MOVE_Y);
     if ((r.flags & RESIZE_REPAINT) != 0) {
         target.Repaint(r.id);
     }
