@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "base/code_page.h"
 #include "posts/link_extraction.h"
 #include "posts/post_analyzers.h"
-#include "search/code_page.h"
 
 namespace {
 
@@ -80,7 +80,7 @@ int main() {
     const std::string html = bramix::Utf8ToAnsi(page);
     const double conversion = BestMilliseconds(50, [&page] { bramix::Utf8ToAnsi(page); });
     const double analysis = BestMilliseconds(50, [&] {
-        bramix::g_seenLinks.clear();
+        job.seenLinks.clear();
         finds = 0;
         bramix::PostContext post;
         post.pageUrl = "http://springday.tistory.com/12";

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "search/code_page.h"
+#include "base/code_page.h"
 #include "titles/title_cleaning.h"
 
 namespace {

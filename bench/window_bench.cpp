@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "search/search_job.h"
+#include "posts/search_records.h"
 #include "ui/bramix_dialog.h"
 
 int main(int argc, char** argv) {

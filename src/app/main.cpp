@@ -1,15 +1,13 @@
 // bramix: the window. Reads no command line and no settings.
 
-#include <curl/curl.h>
-
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QUrl>
-#include <csignal>
 
 #include "download/disk_names.h"
+#include "net/network_setup.h"
 #include "ui/bramix_dialog.h"
 
 namespace {
@@ -30,18 +28,14 @@ QUrl GuideUrl() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::signal(SIGPIPE, SIG_IGN);
-    curl_global_init(CURL_GLOBAL_DEFAULT);
-    {
-        QApplication application(argc, argv);
-        application.setApplicationName("Bramix");
-        const std::string folder = bramix::DownloadFolder(
-            bramix::ExecutablePath(),
-            QStandardPaths::writableLocation(QStandardPaths::DownloadLocation).toStdString());
-        bramix::ui::BramixDialog dialog(folder, GuideUrl());
-        dialog.show();
-        dialog.exec();
-    }
-    curl_global_cleanup();
+    const bramix::NetworkSetup network;
+    QApplication application(argc, argv);
+    application.setApplicationName("Bramix");
+    const std::string folder = bramix::DownloadFolder(
+        bramix::ExecutablePath(),
+        QStandardPaths::writableLocation(QStandardPaths::DownloadLocation).toStdString());
+    bramix::ui::BramixDialog dialog(folder, GuideUrl());
+    dialog.show();
+    dialog.exec();
     return 0;
 }

@@ -10,6 +10,11 @@ inline constexpr int kExitGaveUp = 1;
 inline constexpr int kExitUsage = 2;
 inline constexpr int kExitInterrupted = 130;
 
+inline constexpr const char* kSearchUsage =
+    "usage: bramix-cli search [--order=arrival|list] [--matched] TEXT...\n";
+inline constexpr const char* kGetUsage =
+    "usage: bramix-cli get [--dir=DIR] [--attempts=N] (URL [NAME] | -)\n";
+
 int RunSearch(int argc, char** argv);
 int RunGet(int argc, char** argv);
 

@@ -12,21 +12,18 @@
 #include <iostream>
 #include <string>
 
+#include "base/byte_size.h"
+#include "base/code_page.h"
 #include "cli/commands.h"
 #include "download/disk_names.h"
 #include "download/download_queue.h"
 #include "download/task_loop.h"
 #include "posts/media_resolution.h"
-#include "search/byte_size.h"
-#include "search/code_page.h"
-#include "search/find_line.h"
+#include "results/find_line.h"
 
 namespace bramix::cli {
 
 namespace {
-
-constexpr const char* kUsage =
-    "usage: bramix-cli get [--dir=DIR] [--attempts=N] (URL [NAME] | -)\n";
 
 struct GetOptions {
     std::string folder;  // empty: the window's download folder
@@ -146,7 +143,7 @@ std::vector<Target> ReadTargets(const GetOptions& options) {
 int RunGet(int argc, char** argv) {
     GetOptions options;
     if (!ParseOptions(argc, argv, options)) {
-        std::fputs(kUsage, stderr);
+        std::fputs(kGetUsage, stderr);
         return kExitUsage;
     }
     std::string folder = options.folder;

@@ -1,26 +1,23 @@
 // bramix-cli: the search job and the downloads for scripts and terminals.
 // Output is UTF-8; see the README for the line format.
 
-#include <curl/curl.h>
-
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 
 #include "cli/commands.h"
+#include "net/network_setup.h"
 
 namespace {
 
 int Usage() {
-    std::fputs("usage: bramix-cli search [--order=arrival|list] [--matched] TEXT...\n", stderr);
+    std::fputs(bramix::cli::kSearchUsage, stderr);
     return bramix::cli::kExitUsage;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::signal(SIGPIPE, SIG_IGN);
-    curl_global_init(CURL_GLOBAL_DEFAULT);
+    const bramix::NetworkSetup network;
     if (argc < 2) {
         return Usage();
     }
@@ -33,6 +30,5 @@ int main(int argc, char** argv) {
     } else {
         status = Usage();
     }
-    curl_global_cleanup();
     return status;
 }

@@ -11,12 +11,12 @@
 #include <thread>
 #include <vector>
 
+#include "base/code_page.h"
+#include "base/text_helpers.h"
 #include "cli/commands.h"
-#include "search/code_page.h"
-#include "search/find_line.h"
-#include "search/results_list.h"
+#include "results/find_line.h"
+#include "results/results_list.h"
 #include "search/search_job.h"
-#include "search/text_helpers.h"
 
 namespace bramix::cli {
 
@@ -74,7 +74,7 @@ public:
             position_ = value;
             DrawProgress();
         } else if (code == SEARCH_EV_FOUND) {
-            const auto& found = *reinterpret_cast<const FoundFile*>(data);
+            const auto& found = FoundFileOf(data);
             ++finds_;
             if (options_.order == Order::Arrival) {
                 Print(found, IsMatchingFind(options_.text, found));
@@ -132,7 +132,7 @@ private:
 int RunSearch(int argc, char** argv) {
     SearchOptions options;
     if (!ParseOptions(argc, argv, options)) {
-        std::fputs("usage: bramix-cli search [--order=arrival|list] [--matched] TEXT...\n", stderr);
+        std::fputs(kSearchUsage, stderr);
         return kExitUsage;
     }
     SearchPrinter printer(options);

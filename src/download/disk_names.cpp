@@ -6,8 +6,9 @@
 #include <cerrno>
 #include <climits>
 
-#include "search/code_page.h"
-#include "titles/mbcs_text.h"
+#include "base/code_page.h"
+#include "base/file_name_parts.h"
+#include "base/text_helpers.h"
 
 namespace bramix {
 
@@ -41,11 +42,6 @@ bool IsWritableFolder(const std::string& folder) {
            access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
-bool EndsWith(const std::string& text, const std::string& end) {
-    return text.size() >= end.size() &&
-           text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
 }  // namespace
 
 std::string SafeFileName(const std::string& stem, const std::string& extension) {
@@ -69,10 +65,9 @@ std::string SafeFileName(const std::string& stem, const std::string& extension) 
 
 std::string FreeDownloadPath(const std::string& folder, const std::string& fileName, uint32_t tick,
                              std::string& listName) {
-    const std::string extension(LastFourBytes(fileName));
-    const std::string stem = fileName.substr(0, fileName.size() - extension.size());
-    const std::string utf8Stem = AnsiToUtf8(stem);
-    const std::string utf8Extension = AnsiToUtf8(extension);
+    const FileNameParts parts = SplitFileName(fileName);
+    const std::string utf8Stem = AnsiToUtf8(parts.stem);
+    const std::string utf8Extension = AnsiToUtf8(parts.extension);
 
     std::string suffix;
     for (unsigned attempt = 0;; ++attempt) {

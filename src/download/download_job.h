@@ -4,11 +4,13 @@
 // disk, on a thread of its own, reporting progress and its end. It knows
 // nothing of lists or queues.
 
-#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
+
+#include "base/stop_flag.h"
+#include "net/http_request.h"
 
 namespace bramix {
 
@@ -19,6 +21,16 @@ inline constexpr int DOWNLOAD_EV_END = 102;       // data: address of the Downlo
 // not wait for the worker thread.
 using DownloadEventCallback = std::function<int(int code, uint64_t value, intptr_t data)>;
 
+// How a download ended.
+enum class DownloadOutcome {
+    Saved,          // the whole file is at `path`
+    Stopped,        // the stop flag ended the transfer or the pause before it
+    NameTaken,      // something appeared at `path` before the file could be made
+    FileError,      // the file could not be made or written
+    HttpStatus,     // the server answered with an error status
+    TransferError,  // no connection, a time-out, a stall, a broken transfer
+};
+
 // Filled by the starter before the thread starts. While the worker runs the
 // starter writes only stopFlag (0 -> 1); the worker writes the results before
 // its end event, and the starter reads them during or after that event.
@@ -26,20 +38,24 @@ struct DownloadJob {
     std::string url;
     std::string path;  // UTF-8; created exclusively, never written over
     DownloadEventCallback callback;
-    std::atomic<int> stopFlag{0};
+    StopFlag stopFlag{0};
 
     // Waited out, interruptibly, before the transfer: the pause before a
     // retry, so that a dead link is not hammered.
     std::chrono::milliseconds retryPause{0};
-    // A server that sends nothing for this long is given up on.
-    std::chrono::seconds stallLimit{30};
+    std::chrono::seconds stallLimit = kStallLimit;
 
-    // Results.
-    std::atomic<int> succeeded{0};
+    // Results, written once by the worker before its end event.
+    DownloadOutcome outcome = DownloadOutcome::Stopped;
+    std::string detail;        // the status, libcurl's or the file system's message
     bool createdFile = false;  // the worker made the file at `path` (whole or partial)
-    bool pathTaken = false;    // something already existed at `path`
-    std::string error;         // why it failed, for the trace and the command line
+
+    bool succeeded() const { return outcome == DownloadOutcome::Saved; }
 };
+
+// "saved", "the server answered 404", "stopped", ... for the trace and the
+// command line.
+std::string Describe(DownloadOutcome outcome, const std::string& detail);
 
 // Runs one download. Returns 0 in every case; the end event is always its
 // last act, raised exactly once.

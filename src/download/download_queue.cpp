@@ -6,11 +6,11 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "base/byte_size.h"
+#include "base/code_page.h"
+#include "base/debug_trace.h"
+#include "base/tick_count.h"
 #include "download/disk_names.h"
-#include "search/byte_size.h"
-#include "search/code_page.h"
-#include "search/debug_trace.h"
-#include "search/tick_count.h"
 
 namespace bramix {
 
@@ -162,7 +162,7 @@ void DownloadQueue::OnEnd() {
     DownloadEntry& entry = entries_[row];
     const DownloadJob& job = *job_;
     bool finished = false;
-    if (job.succeeded != 0) {
+    if (job.succeeded()) {
         queue_.pop_front();
         entry.state = DL_DONE;
         entry.statusText = Done();
@@ -181,11 +181,11 @@ void DownloadQueue::OnEnd() {
         }
         entry.state = DL_WAITING;
         entry.statusText = Waiting();
-        entry.lastError = job.error;
-        if (!stopDownloads_ && !job.pathTaken) {
-            ++entry.failuresInARow;
-        } else if (stopDownloads_) {
+        entry.lastError = Describe(job.outcome, job.detail);
+        if (stopDownloads_) {
             entry.failuresInARow = 0;  // the user's restart tries at once
+        } else if (job.outcome != DownloadOutcome::NameTaken) {
+            ++entry.failuresInARow;  // a name taken meanwhile is no fault of the file
         }
         if (maxAttempts_ > 0 && entry.failuresInARow >= maxAttempts_) {
             queue_.pop_front();
@@ -253,7 +253,7 @@ void DownloadQueue::Close() {
         job_->stopFlag = 1;
         worker_.join();
         // The end event was ignored, but a half-written file is no download.
-        if (job_->succeeded == 0 && job_->createdFile) {
+        if (!job_->succeeded() && job_->createdFile) {
             unlink(job_->path.c_str());
         }
     }

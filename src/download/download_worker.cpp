@@ -1,14 +1,14 @@
-#include <curl/curl.h>
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
-#include <thread>
+#include <optional>
 
+#include "base/debug_trace.h"
 #include "download/download_job.h"
-#include "search/debug_trace.h"
-#include "search/page_fetcher.h"
+#include "net/curl_handles.h"
+#include "net/http_request.h"
 
 namespace bramix {
 
@@ -18,6 +18,13 @@ constexpr long kMaxRedirects = 10;
 // Large reads mean fewer write calls: on a fast link the default 16 KiB
 // costs half the throughput.
 constexpr long kReceiveBuffer = 512 * 1024;
+// A file server is given more time to answer than a search page.
+constexpr std::chrono::seconds kConnectTimeout{30};
+
+struct Result {
+    DownloadOutcome outcome;
+    std::string detail;
+};
 
 // The state of one transfer, shared with libcurl's callbacks.
 class Transfer {
@@ -31,62 +38,58 @@ public:
         }
     }
 
-    // Runs the transfer; fills the job's error on failure.
-    bool Run() {
-        CURL* easy = curl_easy_init();
-        easy_ = easy;
-        if (easy == nullptr) {
-            job_.error = "cannot start a transfer";
-            return false;
+    Result Run() {
+        easy_.reset(curl_easy_init());
+        if (!easy_) {
+            return {DownloadOutcome::TransferError, "cannot start a transfer"};
         }
         char errorBuffer[CURL_ERROR_SIZE] = {};
-        curl_easy_setopt(easy, CURLOPT_URL, job_.url.c_str());
-        curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
-        curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+        RequestSettings settings;
+        settings.protocols = "http,https";
+        settings.connectTimeout = kConnectTimeout;
+        settings.stallLimit = job_.stallLimit;
+        CURL* easy = easy_.get();
+        ConfigureRequest(easy, job_.url, settings, errorBuffer);
+        curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, settings.protocols);
         curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
         curl_easy_setopt(easy, CURLOPT_MAXREDIRS, kMaxRedirects);
-        curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-        curl_easy_setopt(easy, CURLOPT_USERAGENT, kUserAgent);
         curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, kReceiveBuffer);
-        curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
-        curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, static_cast<long>(job_.stallLimit.count()));
-        curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorBuffer);
         curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Transfer::OnBody);
         curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
         curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
         curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &Transfer::OnProgress);
         curl_easy_setopt(easy, CURLOPT_XFERINFODATA, this);
-        const CURLcode result = curl_easy_perform(easy);
+        const CURLcode code = curl_easy_perform(easy);
         long status = 0;
         curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
-        curl_easy_cleanup(easy);
 
-        if (job_.stopFlag.load() != 0) {
-            job_.error = "stopped";
-            return false;
+        if (IsStopped(job_.stopFlag)) {
+            return {DownloadOutcome::Stopped, {}};
         }
-        if (!fileError_.empty()) {
-            job_.error = fileError_;
-            return false;
+        if (fileFailure_) {
+            return *fileFailure_;
         }
         if (status >= 400) {
-            job_.error = "the server answered " + std::to_string(status);
-            return false;
+            return {DownloadOutcome::HttpStatus, std::to_string(status)};
         }
-        if (result != CURLE_OK) {
-            job_.error = TransferErrorMessage(result, errorBuffer);
-            return false;
+        if (code != CURLE_OK) {
+            return {DownloadOutcome::TransferError, TransferErrorMessage(code, errorBuffer)};
         }
         // An empty body still makes a file, as the server meant one.
-        return fd_ >= 0 || OpenFile();
+        if (fd_ < 0 && !OpenFile()) {
+            return *fileFailure_;
+        }
+        return {DownloadOutcome::Saved, {}};
     }
 
 private:
     bool OpenFile() {
         fd_ = open(job_.path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
         if (fd_ < 0) {
-            job_.pathTaken = errno == EEXIST;
-            fileError_ = job_.path + ": " + std::strerror(errno);
+            const int error = errno;
+            fileFailure_ =
+                Result{error == EEXIST ? DownloadOutcome::NameTaken : DownloadOutcome::FileError,
+                       job_.path + ": " + std::strerror(error)};
             return false;
         }
         job_.createdFile = true;
@@ -99,7 +102,7 @@ private:
         if (self->fd_ < 0) {
             // The body of an error answer is not the file.
             long status = 0;
-            curl_easy_getinfo(self->easy_, CURLINFO_RESPONSE_CODE, &status);
+            curl_easy_getinfo(self->easy_.get(), CURLINFO_RESPONSE_CODE, &status);
             if (status >= 400 || !self->OpenFile()) {
                 return 0;
             }
@@ -110,7 +113,8 @@ private:
                 if (errno == EINTR) {
                     continue;
                 }
-                self->fileError_ = self->job_.path + ": " + std::strerror(errno);
+                self->fileFailure_ = Result{DownloadOutcome::FileError,
+                                            self->job_.path + ": " + std::strerror(errno)};
                 return 0;
             }
             written += static_cast<size_t>(n);
@@ -122,8 +126,7 @@ private:
     // progress report.
     static int OnProgress(void* user, curl_off_t total, curl_off_t now, curl_off_t, curl_off_t) {
         auto* self = static_cast<Transfer*>(user);
-        if (self->job_.stopFlag.load() != 0) {
-            self->job_.error = "stopped";
+        if (IsStopped(self->job_.stopFlag)) {
             return 1;
         }
         // Bytes count once they go into the file: an error answer's body or a
@@ -139,38 +142,47 @@ private:
     }
 
     DownloadJob& job_;
-    CURL* easy_ = nullptr;
+    CurlEasy easy_;
     int fd_ = -1;
     curl_off_t reported_ = 0;
-    std::string fileError_;
+    std::optional<Result> fileFailure_;
 };
 
-// True when the pause ran out, false when a stop cut it short.
-bool WaitOutPause(const DownloadJob& job) {
-    const auto until = std::chrono::steady_clock::now() + job.retryPause;
-    while (std::chrono::steady_clock::now() < until) {
-        if (job.stopFlag.load() != 0) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+Result Download(DownloadJob& job) {
+    if (!WaitUnlessStopped(job.stopFlag, job.retryPause)) {
+        return {DownloadOutcome::Stopped, {}};
     }
-    return job.stopFlag.load() == 0;
+    Transfer transfer(job);
+    return transfer.Run();
 }
 
 }  // namespace
 
+std::string Describe(DownloadOutcome outcome, const std::string& detail) {
+    switch (outcome) {
+        case DownloadOutcome::Saved:
+            return "saved";
+        case DownloadOutcome::Stopped:
+            return "stopped";
+        case DownloadOutcome::NameTaken:
+            return "the name was taken: " + detail;
+        case DownloadOutcome::FileError:
+            return detail;
+        case DownloadOutcome::HttpStatus:
+            return "the server answered " + detail;
+        case DownloadOutcome::TransferError:
+            return detail;
+    }
+    return detail;
+}
+
 int DownloadThreadProc(DownloadJob* job) {
-    bool ok = false;
-    if (WaitOutPause(*job)) {
-        Transfer transfer(*job);
-        ok = transfer.Run();
-    } else {
-        job->error = "stopped";
+    const Result result = Download(*job);
+    job->outcome = result.outcome;
+    job->detail = result.detail;
+    if (!job->succeeded()) {
+        DebugTraceFormat("URLDownloadToFile... %s\n", Describe(job->outcome, job->detail).c_str());
     }
-    if (!ok) {
-        DebugTraceFormat("URLDownloadToFile... %s\n", job->error.c_str());
-    }
-    job->succeeded = ok ? 1 : 0;
     if (job->callback) {
         job->callback(DOWNLOAD_EV_END, 0, reinterpret_cast<intptr_t>(job));
     }

@@ -1,10 +1,9 @@
+#include "base/code_page.h"
+#include "base/mbcs_text.h"
+#include "base/text_helpers.h"
 #include "posts/link_extraction.h"
 #include "posts/post_analyzers.h"
-#include "search/code_page.h"
-#include "search/page_fetcher.h"
-#include "search/site_constants.h"
-#include "search/text_helpers.h"
-#include "titles/mbcs_text.h"
+#include "posts/site_constants.h"
 #include "titles/title_cleaning.h"
 
 namespace bramix {
@@ -33,7 +32,7 @@ std::string MainFrameSource(const std::string& page) {
 
 }  // namespace
 
-void AnalyzeDaumPost(const SearchJob& job, const std::string& address) {
+void AnalyzeDaumPost(SearchJob& job, const std::string& address) {
     PostContext post;
     post.requestedUrl = address;
     post.pageUrl = address;
@@ -41,12 +40,12 @@ void AnalyzeDaumPost(const SearchJob& job, const std::string& address) {
         return;
     }
     std::string page;
-    if (!FetchPage(post.pageUrl, page, kFetchTimeoutMs)) {
+    if (!job.web->FetchPage(post.pageUrl, page, job.stopFlag)) {
         return;
     }
     if (const std::string source = MainFrameSource(page); !source.empty()) {
         post.pageUrl = std::string("http://") + HOST_DAUM_BLOG + source;
-        if (StopRequested(job) || !FetchPage(post.pageUrl, page, kFetchTimeoutMs)) {
+        if (StopRequested(job) || !job.web->FetchPage(post.pageUrl, page, job.stopFlag)) {
             return;
         }
     }

@@ -3,9 +3,9 @@
 #include <string>
 #include <string_view>
 
+#include "base/text_helpers.h"
 #include "posts/media_resolution.h"
-#include "search/site_constants.h"
-#include "search/text_helpers.h"
+#include "posts/site_constants.h"
 
 namespace bramix {
 
@@ -35,14 +35,14 @@ size_t BodyStart(const std::string& html) {
     return html.find("<body");
 }
 
-void Candidate(const SearchJob& job, PostContext& post, std::string link) {
+void Candidate(SearchJob& job, PostContext& post, std::string link) {
     post.linkUrl = std::move(link);
     ResolveMediaLink(job, post);
 }
 
 }  // namespace
 
-void ExtractHrefLinks(const SearchJob& job, PostContext& post) {
+void ExtractHrefLinks(SearchJob& job, PostContext& post) {
     post.linkKind = "Link";
     const size_t body = BodyStart(post.html);
     if (body == std::string::npos) {
@@ -78,7 +78,7 @@ void ExtractHrefLinks(const SearchJob& job, PostContext& post) {
     }
 }
 
-void ExtractEmbedLinks(const SearchJob& job, PostContext& post) {
+void ExtractEmbedLinks(SearchJob& job, PostContext& post) {
     static constexpr std::string_view kTagStart = "<EMBED ";
     post.linkKind = "EMBED";
     size_t position = BodyStart(post.html);

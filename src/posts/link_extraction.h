@@ -6,15 +6,15 @@
 // candidates. Search thread only.
 
 #include "posts/post_context.h"
-#include "search/search_job.h"
+#include "posts/search_records.h"
 
 namespace bramix {
 
 // href links to the four kinds of file server (Daum bgm, cfile, Naver files,
 // Daum pds), pass by pass.
-void ExtractHrefLinks(const SearchJob& job, PostContext& post);
+void ExtractHrefLinks(SearchJob& job, PostContext& post);
 
 // The src of every "<EMBED " tag (embedded players).
-void ExtractEmbedLinks(const SearchJob& job, PostContext& post);
+void ExtractEmbedLinks(SearchJob& job, PostContext& post);
 
 }  // namespace bramix

@@ -2,12 +2,13 @@
 
 #include <cstdlib>
 
-#include "search/code_page.h"
-#include "search/page_fetcher.h"
-#include "search/site_constants.h"
-#include "search/text_helpers.h"
+#include "base/code_page.h"
+#include "base/file_name_parts.h"
+#include "base/mbcs_text.h"
+#include "base/percent_coding.h"
+#include "base/text_helpers.h"
+#include "posts/site_constants.h"
 #include "titles/keyword_match.h"
-#include "titles/mbcs_text.h"
 #include "titles/title_cleaning.h"
 
 namespace bramix {
@@ -27,7 +28,7 @@ bool IsNaverLink(const std::string& link, const std::string& pageUrl) {
 std::string LowerCasedExtension(std::string_view name) {
     std::string lowered(name);
     LowerAscii(lowered);
-    return std::string(LastFourBytes(lowered));
+    return std::string(SplitFileName(lowered).extension);
 }
 
 int TypeOfExtension(std::string_view extension) {
@@ -82,8 +83,8 @@ bool StemIsOnlyNumbering(std::string_view stem) {
 
 }  // namespace
 
-void ResolveMediaLink(const SearchJob& job, PostContext& post) {
-    if (g_seenLinks.count(post.linkUrl) != 0 || post.linkUrl == URL_DUMMY_MP3) {
+void ResolveMediaLink(SearchJob& job, PostContext& post) {
+    if (job.seenLinks.count(post.linkUrl) != 0 || post.linkUrl == URL_DUMMY_MP3) {
         return;
     }
     const bool naverLink = IsNaverLink(post.linkUrl, post.pageUrl);
@@ -95,29 +96,27 @@ void ResolveMediaLink(const SearchJob& job, PostContext& post) {
                              Contains(link, std::string(".") + DOMAIN_TISTORY + "/") ||
                              TypeOfExtension(LowerCasedExtension(link)) != 0;
     if (!worthAsking) {
-        g_seenLinks.insert(link);
+        job.seenLinks.insert(link);
         return;
     }
     FoundFile found;
     found.fileName = FileNameFromLink(link);
 
-    HttpPageReader reader(kFetchTimeoutMs);
-    if (!reader.Open(link)) {
-        g_seenLinks.insert(link);
+    const FileProbe probe = job.web->ProbeFile(link, job.stopFlag);
+    if (!probe.result) {
+        job.seenLinks.insert(link);
         return;
     }
-    // Only the status and two headers: the body is never read.
-    const std::string disposition = reader.QueryHeader(HTTP_QUERY_CONTENT_DISPOSITION);
-    const std::string length = reader.QueryHeader(HTTP_QUERY_CONTENT_LENGTH);
-    if (std::string name = NameFromDisposition(disposition, naverLink); !name.empty()) {
+    if (std::string name = NameFromDisposition(probe.contentDisposition, naverLink);
+        !name.empty()) {
         found.fileName = std::move(name);
     }
-    if (!length.empty()) {
-        found.size = ParseContentLength(length);
+    if (!probe.contentLength.empty()) {
+        found.size = ParseContentLength(probe.contentLength);
     }
     found.type = TypeOfExtension(LowerCasedExtension(found.fileName));
     if (found.type == 0 || (found.size != 0 && found.size < kSmallestAcceptedSize)) {
-        g_seenLinks.insert(link);
+        job.seenLinks.insert(link);
         return;
     }
     found.pageUrl = post.pageUrl;
@@ -126,15 +125,14 @@ void ResolveMediaLink(const SearchJob& job, PostContext& post) {
     ReportFoundFile(job, post, found);
 }
 
-void ReportFoundFile(const SearchJob& job, PostContext& post, FoundFile& found) {
-    if (!g_seenLinks.insert(post.linkUrl).second) {
+void ReportFoundFile(SearchJob& job, PostContext& post, FoundFile& found) {
+    if (!job.seenLinks.insert(post.linkUrl).second) {
         return;
     }
-    const size_t stemLength = found.fileName.size() < 4 ? 0 : found.fileName.size() - 4;
-    const std::string_view stem = std::string_view(found.fileName).substr(0, stemLength);
     // A name like "01.mp3" or "20071203-1.mp3" says less than the song title.
-    if (StemIsOnlyNumbering(stem) && !found.title.empty()) {
-        found.fileName = found.title + found.fileName.substr(stemLength);
+    const FileNameParts parts = SplitFileName(found.fileName);
+    if (StemIsOnlyNumbering(parts.stem) && !found.title.empty()) {
+        found.fileName = found.title + std::string(parts.extension);
         found.title.clear();
     }
     // A title is shown only when it says something the name does not.
@@ -145,7 +143,7 @@ void ReportFoundFile(const SearchJob& job, PostContext& post, FoundFile& found) 
         found.title.clear();
     }
     if (job.callback) {
-        job.callback(SEARCH_EV_FOUND, 0, reinterpret_cast<intptr_t>(&found));
+        job.callback(SEARCH_EV_FOUND, 0, FoundFileDatum(found));
     }
 }
 
@@ -162,27 +160,6 @@ std::string FileNameFromLink(const std::string& link) {
     name = PercentDecode(name);
     TidyFileName(name);
     return name;
-}
-
-std::string PercentDecode(std::string_view text) {
-    auto nibble = [](unsigned char c) {
-        return static_cast<unsigned char>((c > '9' ? c - 55 : c - 48) & 0x0F);
-    };
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '%' && i + 2 < text.size()) {
-            out += static_cast<char>(nibble(static_cast<unsigned char>(text[i + 1])) * 16 +
-                                     nibble(static_cast<unsigned char>(text[i + 2])));
-            i += 2;
-        } else if (c == '+') {
-            out += ' ';
-        } else {
-            out += c;  // an escape cut off at the end stays as it is
-        }
-    }
-    return out;
 }
 
 }  // namespace bramix

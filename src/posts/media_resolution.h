@@ -8,24 +8,21 @@
 #include <string_view>
 
 #include "posts/post_context.h"
-#include "search/search_job.h"
+#include "posts/search_records.h"
 
 namespace bramix {
 
 inline constexpr uint32_t kSmallestAcceptedSize = 524288;
 
 // Resolves the post's linkUrl (which it may rewrite).
-void ResolveMediaLink(const SearchJob& job, PostContext& post);
+void ResolveMediaLink(SearchJob& job, PostContext& post);
 
 // Applies the final naming rules to `found`, marks the link seen and raises
 // SEARCH_EV_FOUND, unless the post's linkUrl was seen already.
-void ReportFoundFile(const SearchJob& job, PostContext& post, FoundFile& found);
+void ReportFoundFile(SearchJob& job, PostContext& post, FoundFile& found);
 
 // The name a link itself suggests: its last path segment, or what follows a
 // "filename=" in it, decoded and tidied. Empty without a '/'.
 std::string FileNameFromLink(const std::string& link);
-
-// "%XX" escapes and '+' decoded; never reads past the end of the text.
-std::string PercentDecode(std::string_view text);
 
 }  // namespace bramix

@@ -1,15 +1,14 @@
+#include "base/code_page.h"
+#include "base/mbcs_text.h"
+#include "base/text_helpers.h"
 #include "posts/link_extraction.h"
 #include "posts/post_analyzers.h"
-#include "search/code_page.h"
-#include "search/page_fetcher.h"
-#include "search/site_constants.h"
-#include "search/text_helpers.h"
-#include "titles/mbcs_text.h"
+#include "posts/site_constants.h"
 #include "titles/title_cleaning.h"
 
 namespace bramix {
 
-void AnalyzeNaverPost(const SearchJob& job, const std::string& address) {
+void AnalyzeNaverPost(SearchJob& job, const std::string& address) {
     PostContext post;
     post.requestedUrl = address;
     post.pageUrl = address;
@@ -23,7 +22,7 @@ void AnalyzeNaverPost(const SearchJob& job, const std::string& address) {
     if (!Contains(post.pageUrl, "/PostView.nhn?") || StopRequested(job)) {
         return;
     }
-    if (!FetchPage(post.pageUrl, post.html, kFetchTimeoutMs)) {
+    if (!job.web->FetchPage(post.pageUrl, post.html, job.stopFlag)) {
         return;
     }
     // Naver pages are code page 949 already.

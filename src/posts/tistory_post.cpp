@@ -1,14 +1,13 @@
 #include <array>
 #include <iterator>
 
+#include "base/code_page.h"
+#include "base/text_helpers.h"
+#include "base/tick_count.h"
 #include "posts/link_extraction.h"
 #include "posts/media_resolution.h"
 #include "posts/post_analyzers.h"
-#include "search/code_page.h"
-#include "search/page_fetcher.h"
-#include "search/site_constants.h"
-#include "search/text_helpers.h"
-#include "search/tick_count.h"
+#include "posts/site_constants.h"
 #include "titles/title_cleaning.h"
 
 namespace bramix {
@@ -63,7 +62,7 @@ private:
 // The heading of the post that holds the item starting at `itemStart`: the
 // text of the first link after a title marker. Leaves the item title as it
 // was (an earlier item's, or empty) when there is none before the item.
-void TakeItemTitle(const SearchJob& job, PostContext& post, TitleMarkerFinder& markers,
+void TakeItemTitle(SearchJob& job, PostContext& post, TitleMarkerFinder& markers,
                    size_t pagePosition, size_t itemStart) {
     const std::string& html = post.html;
     const size_t marker = markers.FirstFrom(pagePosition);
@@ -95,7 +94,7 @@ std::string AttachmentName(std::string_view linkText) {
     if (name.empty()) {
         name = std::to_string(TickCount());
     }
-    if (name.size() < 4 || name.compare(name.size() - 4, 4, ".mp3") != 0) {
+    if (!EndsWith(name, ".mp3")) {
         name += ".mp3";
     }
     return name;
@@ -103,7 +102,7 @@ std::string AttachmentName(std::string_view linkText) {
 
 // Reports every Tistory link of one attachment item; false when a stop ends
 // the scan.
-bool ReportItemLinks(const SearchJob& job, PostContext& post, std::string_view item) {
+bool ReportItemLinks(SearchJob& job, PostContext& post, std::string_view item) {
     static const std::string tistoryHost = std::string(".") + DOMAIN_TISTORY + "/";
     size_t itemPosition = 0;
     for (;;) {
@@ -144,7 +143,7 @@ bool ReportItemLinks(const SearchJob& job, PostContext& post, std::string_view i
 
 // The attachment blocks: a player's fallback markup, a plain link to the file
 // with its name as the link text. Reported without asking the file's server.
-void ScanAttachmentItems(const SearchJob& job, PostContext& post) {
+void ScanAttachmentItems(SearchJob& job, PostContext& post) {
     size_t pagePosition = 0;
     TitleMarkerFinder markers(post.html);
     for (;;) {
@@ -168,7 +167,7 @@ void ScanAttachmentItems(const SearchJob& job, PostContext& post) {
 
 }  // namespace
 
-void AnalyzeTistoryPost(const SearchJob& job, const std::string& address) {
+void AnalyzeTistoryPost(SearchJob& job, const std::string& address) {
     PostContext post;
     post.linkKind = "NOSCRIPT";
     post.requestedUrl = address;
@@ -182,14 +181,14 @@ void AnalyzeTistoryPost(const SearchJob& job, const std::string& address) {
         return;
     }
     std::string page;
-    if (!FetchPage(post.pageUrl, page, kFetchTimeoutMs)) {
+    if (!job.web->FetchPage(post.pageUrl, page, job.stopFlag)) {
         return;
     }
     post.html = Utf8ToAnsi(page);
     AnalyzeTistoryPage(job, post);
 }
 
-void AnalyzeTistoryPage(const SearchJob& job, PostContext& post) {
+void AnalyzeTistoryPage(SearchJob& job, PostContext& post) {
     post.rawTitle = ExtractPageTitle(post.html);
     post.title = post.rawTitle;
     CleanTitle(post.title, job.input);

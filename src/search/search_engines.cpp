@@ -1,9 +1,9 @@
 #include "search/search_engines.h"
 
-#include "search/code_page.h"
-#include "search/page_fetcher.h"
-#include "search/site_constants.h"
-#include "search/text_helpers.h"
+#include "base/code_page.h"
+#include "base/percent_coding.h"
+#include "base/text_helpers.h"
+#include "posts/site_constants.h"
 #include "titles/keyword_match.h"
 
 namespace bramix {
@@ -52,13 +52,13 @@ using Parser = bool (*)(std::string_view, std::vector<std::string>&);
 
 // Fetches one result page unless a stop was asked for; a failed fetch adds
 // nothing.
-void Query(const SearchJob& job, const std::string& url, Parser parse,
+void Query(SearchJob& job, const std::string& url, Parser parse,
            std::vector<std::string>& results) {
     if (StopRequested(job)) {
         return;
     }
     std::string page;
-    if (FetchPage(url, page, kFetchTimeoutMs)) {
+    if (job.web->FetchPage(url, page, job.stopFlag)) {
         parse(page, results);
     }
 }
@@ -73,7 +73,7 @@ bool ParseNaverResults(std::string_view page, std::vector<std::string>& results)
     return ParseResults(page, "<dt><a href=\"", results);
 }
 
-bool CollectPostAddresses(const SearchJob& job, std::vector<std::string>& addresses, int pass) {
+bool CollectPostAddresses(SearchJob& job, std::vector<std::string>& addresses, int pass) {
     addresses.clear();
     std::string term = job.input;
     NormalizeSearchTerm(term);

@@ -9,14 +9,14 @@
 #include <string_view>
 #include <vector>
 
-#include "search/search_job.h"
+#include "posts/search_records.h"
 
 namespace bramix {
 
 // Fills `addresses` with the pass's post addresses in the order Tistory, Daum
 // mp3, Naver mp3, Daum wma, Naver wma, duplicates included. False when there
 // are none, or the term normalises to nothing (then nothing is fetched).
-bool CollectPostAddresses(const SearchJob& job, std::vector<std::string>& addresses, int pass);
+bool CollectPostAddresses(SearchJob& job, std::vector<std::string>& addresses, int pass);
 
 // The addresses after each result marker past the page's "<body". True when
 // there is at least one.

@@ -1,19 +1,16 @@
 #include "search/search_job.h"
 
-#include <algorithm>
 #include <chrono>
 #include <string_view>
-#include <thread>
+#include <unordered_set>
 #include <vector>
 
+#include "net/address.h"
 #include "posts/post_analyzers.h"
-#include "search/address.h"
+#include "posts/site_constants.h"
 #include "search/search_engines.h"
-#include "search/site_constants.h"
 
 namespace bramix {
-
-std::unordered_set<std::string> g_seenLinks;
 
 namespace {
 
@@ -23,16 +20,16 @@ using namespace std::chrono_literals;
 // page that the pass asks for.
 constexpr int kPassStart[] = {0, 10, 20, 70, 120};
 
+// After each post, so that the services never see a flood.
 constexpr auto kPostPause = 400ms;
-constexpr auto kStopPoll = 10ms;
 
-void Send(const SearchJob& job, int code, int value, intptr_t data) {
+void Send(SearchJob& job, int code, int value, intptr_t data) {
     if (job.callback) {
         job.callback(code, value, data);
     }
 }
 
-void AnalyzePost(const SearchJob& job, const std::string& address) {
+void AnalyzePost(SearchJob& job, const std::string& address) {
     static const std::string naver = std::string("/") + HOST_NAVER_BLOG + "/";
     static const std::string daum = std::string("/") + HOST_DAUM_BLOG + "/";
     if (address.find(naver) != std::string::npos) {
@@ -44,18 +41,7 @@ void AnalyzePost(const SearchJob& job, const std::string& address) {
     }
 }
 
-// The pause after each post keeps the services from seeing a flood; a stop
-// ends it early.
-void PauseAfterPost(const SearchJob& job) {
-    const auto until = std::chrono::steady_clock::now() + kPostPause;
-    for (auto now = std::chrono::steady_clock::now(); now < until && !StopRequested(job);
-         now = std::chrono::steady_clock::now()) {
-        std::this_thread::sleep_for(
-            std::min<std::chrono::steady_clock::duration>(kStopPoll, until - now));
-    }
-}
-
-void RunSearchTerm(const SearchJob& job) {
+void RunSearchTerm(SearchJob& job) {
     std::unordered_set<std::string> seenPosts;
     if (StopRequested(job)) {
         return;
@@ -72,7 +58,7 @@ void RunSearchTerm(const SearchJob& job) {
                 Send(job, SEARCH_EV_POSITION, start + static_cast<int>(i), SEARCH_PROGRESS_MAX);
                 if (seenPosts.insert(addresses[i]).second) {
                     AnalyzePost(job, addresses[i]);
-                    PauseAfterPost(job);
+                    WaitUnlessStopped(job.stopFlag, kPostPause);
                 }
                 if (StopRequested(job)) {
                     break;
@@ -87,12 +73,8 @@ void RunSearchTerm(const SearchJob& job) {
 
 }  // namespace
 
-bool StopRequested(const SearchJob& job) {
-    return job.stopFlag.load() != 0;
-}
-
 int SearchThreadProc(SearchJob* job) {
-    g_seenLinks.clear();
+    job->seenLinks.clear();
     Send(*job, SEARCH_EV_RANGE, 0, SEARCH_PROGRESS_MAX);
     if (const auto address = ParseAddress(job->input)) {
         // One post; any scheme but http is left alone.

@@ -1,7 +1,7 @@
 #include "titles/keyword_match.h"
 
-#include "search/text_helpers.h"
-#include "titles/mbcs_text.h"
+#include "base/mbcs_text.h"
+#include "base/text_helpers.h"
 
 namespace bramix {
 

@@ -2,10 +2,11 @@
 
 #include <vector>
 
-#include "search/code_page.h"
-#include "search/text_helpers.h"
+#include "base/code_page.h"
+#include "base/file_name_parts.h"
+#include "base/mbcs_text.h"
+#include "base/text_helpers.h"
 #include "titles/keyword_match.h"
-#include "titles/mbcs_text.h"
 
 namespace bramix {
 
@@ -174,9 +175,11 @@ void CleanTitle(std::string& title, std::optional<std::string_view> term) {
     TrimChar(title, '!');
     static const std::string download = Utf8ToAnsi("다운");
     static const std::string listen = Utf8ToAnsi("듣기");
-    const std::string_view ending = LastFourBytes(title);
-    if (title.size() >= 4 && (ending == download || ending == listen)) {
-        title.erase(title.size() - 4);
+    for (const std::string* ending : {&download, &listen}) {
+        if (EndsWith(title, *ending)) {
+            title.erase(title.size() - ending->size());
+            break;
+        }
     }
     TrimSpaces(title);
     ChooseSideOfSeparator(title, term);
@@ -212,12 +215,13 @@ void TidyText(std::string& text) {
 }
 
 void TidyFileName(std::string& name) {
+    // Lower-cased as part of the whole name: a trail byte that looks like a
+    // capital stays as it is.
     std::string lowered = name;
     LowerAscii(lowered);
-    const std::string extension(LastFourBytes(lowered));
-    std::string stem = name.substr(0, name.size() - extension.size());
+    std::string stem(SplitFileName(name).stem);
     TidyText(stem);
-    name = stem + extension;
+    name = stem + std::string(SplitFileName(lowered).extension);
 }
 
 }  // namespace bramix

@@ -18,11 +18,11 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "base/code_page.h"
+#include "base/debug_trace.h"
+#include "base/text_helpers.h"
 #include "download/disk_names.h"
-#include "search/code_page.h"
-#include "search/debug_trace.h"
-#include "search/page_fetcher.h"
-#include "search/text_helpers.h"
+#include "net/page_fetcher.h"
 #include "ui/download_list_view.h"
 #include "ui/file_icons.h"
 #include "ui/link_label.h"
@@ -163,6 +163,17 @@ BramixDialog::BramixDialog(std::string downloadFolder, QUrl guide, QWidget* pare
     base_.x = static_cast<int>(std::lround(
         metrics.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") / 52.0));
     resize(DialogRect(0, 0, 362, 345).size());
+
+    // The queue first: its texts caption the download controls.
+    DownloadQueue::Listener listener;
+    listener.entryChanged = [this](int row) { SyncDownloadRow(row); };
+    listener.listChanged = [this] { SyncDownloadList(); };
+    downloads_ = std::make_unique<DownloadQueue>(
+        downloadFolder_,
+        [this](std::function<void()> task) {
+            QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
+        },
+        listener);
     CreateControls();
 
     // Initialisation, in the order the window was always set up.
@@ -176,7 +187,7 @@ BramixDialog::BramixDialog(std::string downloadFolder, QUrl guide, QWidget* pare
     setMinimumSize(width(), height());  // never smaller than at initialisation
 
     tabBar_->addTab(QString::fromUtf8(strings::kResultsTab));
-    tabBar_->addTab(QString::fromUtf8(strings::kDownloadsTab));
+    tabBar_->addTab(FromAnsi(downloads_->TabCaption()));
     downloadsList_->SetWatermark(Watermark(128, 128));
     SetUpLists();
     downloadButton_->setEnabled(false);
@@ -195,26 +206,21 @@ BramixDialog::BramixDialog(std::string downloadFolder, QUrl guide, QWidget* pare
     QUrl usage = guide;
     usage.setFragment("usage");
     introLink_->SetUrl(usage);
-
-    DownloadQueue::Listener listener;
-    listener.entryChanged = [this](int row) { SyncDownloadRow(row); };
-    listener.listChanged = [this] { SyncDownloadList(); };
-    downloads_ = std::make_unique<DownloadQueue>(
-        downloadFolder_,
-        [this](std::function<void()> task) {
-            QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
-        },
-        listener);
     qApp->installEventFilter(this);
 }
 
 BramixDialog::~BramixDialog() {
     DebugTrace("~CBramixDlg...\n");
     qApp->removeEventFilter(this);
+    Shutdown();
+}
+
+void BramixDialog::Shutdown() {
     closing_ = true;
-    job_.stopFlag = 1;
-    AbortAllTransfers(true);
+    StopSearch();
     downloads_->Close();
+    // A fetch under way gives up at once, so the search thread ends now.
+    AbortAllTransfers(true);
     if (searchThread_.joinable()) {
         searchThread_.join();
     }
@@ -259,7 +265,7 @@ void BramixDialog::CreateControls() {
     downloadsList_ = new DownloadListView(this);
     place(downloadsList_, IDC_DOWNLOADS, DialogRect(312, 310, 23, 24));
 
-    stopDownloadButton_ = new QPushButton(QString::fromUtf8(strings::kStopDownload), this);
+    stopDownloadButton_ = new QPushButton(FromAnsi(downloads_->StopButtonCaption()), this);
     place(stopDownloadButton_, IDC_STOP_DOWNLOAD, DialogRect(246, 321, 51, 13));
 
     removeDoneButton_ = new QPushButton(QString::fromUtf8(strings::kRemoveDone), this);
@@ -422,15 +428,7 @@ void BramixDialog::closeEvent(QCloseEvent* event) {
             return;
         }
     }
-    closing_ = true;
-    StopSearch();
-    downloads_->Close();
-    // A fetch under way gives up at once, so the search thread ends now.
-    AbortAllTransfers(true);
-    if (searchThread_.joinable()) {
-        searchThread_.join();
-    }
-    AbortAllTransfers(false);
+    Shutdown();
     event->accept();
     done(QDialog::Rejected);
 }
@@ -491,7 +489,7 @@ void BramixDialog::OnSearchEvent(int code, int value, intptr_t data) {
                 Qt::QueuedConnection);
             break;
         case SEARCH_EV_FOUND: {
-            const FoundFile found = *reinterpret_cast<const FoundFile*>(data);
+            const FoundFile found = FoundFileOf(data);
             QMetaObject::invokeMethod(
                 this, [this, found] { InsertFound(found); }, Qt::QueuedConnection);
             break;

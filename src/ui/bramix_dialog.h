@@ -14,7 +14,7 @@
 #include <thread>
 
 #include "download/download_queue.h"
-#include "search/results_list.h"
+#include "results/results_list.h"
 #include "search/search_job.h"
 #include "ui/dialog_units.h"
 #include "ui/resizable_layout.h"
@@ -62,8 +62,6 @@ public:
     const ResultsList& results() const { return results_; }
     const DownloadQueue& downloads() const { return *downloads_; }
     bool searching() const { return searchThread_.joinable(); }
-    int referenceClientWidth() const { return refClientWidth_; }
-    DialogBaseUnits baseUnits() const { return base_; }
     QTabBar* tabBar() const { return tabBar_; }
 
     void ShowTab(int index);
@@ -79,6 +77,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Stops the search and the downloads and waits for both threads; once
+    // closing, the window ignores what the workers still report.
+    void Shutdown();
+
     // Building.
     void CreateControls();
     void SetUpLists();

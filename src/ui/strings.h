@@ -4,14 +4,13 @@
 
 namespace bramix::ui::strings {
 
-inline constexpr const char* kProgramName = "Bramix";         // 102
-inline constexpr const char* kResultsTab = "  검색 결과  ";   // 103
-inline constexpr const char* kDownloadsTab = "  다운로드  ";  // 104
-inline constexpr const char* kResultsFile = "파일";           // 105
-inline constexpr const char* kResultsInfo = "추가 정보";      // 106
-inline constexpr const char* kDownloadsFile = "파일";         // 107
-inline constexpr const char* kDownloadsInfo = "추가 정보";    // 108
-inline constexpr const char* kDownloadsState = "상태";        // 109
+inline constexpr const char* kProgramName = "Bramix";        // 102
+inline constexpr const char* kResultsTab = "  검색 결과  ";  // 103
+inline constexpr const char* kResultsFile = "파일";          // 105
+inline constexpr const char* kResultsInfo = "추가 정보";     // 106
+inline constexpr const char* kDownloadsFile = "파일";        // 107
+inline constexpr const char* kDownloadsInfo = "추가 정보";   // 108
+inline constexpr const char* kDownloadsState = "상태";       // 109
 inline constexpr const char* kConfirmClose =
     "아직 다운로드할 파일이 남아 있습니다. 종료할까요?";                 // 110
 inline constexpr const char* kStop = "중지(&S)";                         // 111
@@ -23,7 +22,6 @@ inline constexpr const char* kResultsSize = "크기";                      // 12
 
 inline constexpr const char* kQueryLabel = "검색어/주소(&D):";
 inline constexpr const char* kDownloadSelected = "선택 항목 다운로드";
-inline constexpr const char* kStopDownload = "다운로드 중지";
 inline constexpr const char* kRemoveDone = "완료 항목 제거";
 inline constexpr const char* kOpenFolder = "다운로드 폴더 열기";
 inline constexpr const char* kHomeLink = "Bramix 사용 설명서";

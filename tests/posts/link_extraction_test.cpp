@@ -55,7 +55,7 @@ TEST_F(LinkExtractionTest, ABgmLinkRunsOnToTheNextWmaEnding) {
         "<a href=\"http://f.example.com/b.wma\">",
         false);
     EXPECT_EQ(links.size(), 1u);  // one long candidate that happens to end in ".wma"
-    EXPECT_EQ(g_seenLinks.count(
+    EXPECT_EQ(job_.seenLinks.count(
                   "http://bgm.blog.daum.net/a.mp3\">x</a><a href=\"http://f.example.com/b.wma"),
               1u);
 }
@@ -63,7 +63,7 @@ TEST_F(LinkExtractionTest, ABgmLinkRunsOnToTheNextWmaEnding) {
 TEST_F(LinkExtractionTest, ACfileLinkEndsAtAQuoteAndASpace) {
     Candidates("<body><a href=\"http://cfile1.uf.daum.net/attach/A\">x</a> <b class=\"y\" >",
                false);
-    EXPECT_EQ(g_seenLinks.count("http://cfile1.uf.daum.net/attach/A\">x</a> <b class=\"y"), 1u);
+    EXPECT_EQ(job_.seenLinks.count("http://cfile1.uf.daum.net/attach/A\">x</a> <b class=\"y"), 1u);
 }
 
 TEST_F(LinkExtractionTest, EmbedSourcesLoseTheirDoubleQuotes) {
@@ -80,7 +80,7 @@ TEST_F(LinkExtractionTest, EmbedSourcesLoseTheirDoubleQuotes) {
 
 TEST_F(LinkExtractionTest, SingleQuotesStayAndTheCandidateIsRejected) {
     EXPECT_TRUE(Candidates("<body><EMBED src='http://f.example.com/a.mp3' x>", true).empty());
-    EXPECT_EQ(g_seenLinks.count("'http://f.example.com/a.mp3'"), 1u);
+    EXPECT_EQ(job_.seenLinks.count("'http://f.example.com/a.mp3'"), 1u);
 }
 
 TEST_F(LinkExtractionTest, ALinkWrittenTwiceIsAskedOnceAndThePlaceholderNever) {

@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "search/site_constants.h"
+#include "base/percent_coding.h"
+#include "posts/site_constants.h"
 #include "support/post_test.h"
 
 namespace bramix {
@@ -42,8 +43,8 @@ TEST_F(ResolveMediaLinkTest, AskNothingOfLinksThatAreNoAudioFiles) {
     Resolve(URL_DUMMY_MP3);
     EXPECT_TRUE(web_.Requests().empty());
     EXPECT_TRUE(recorder_.Finds().empty());
-    EXPECT_EQ(g_seenLinks.count("http://files.example.com/page.html"), 1u);
-    EXPECT_EQ(g_seenLinks.count(URL_DUMMY_MP3), 0u);  // the placeholder is never marked
+    EXPECT_EQ(job_.seenLinks.count("http://files.example.com/page.html"), 1u);
+    EXPECT_EQ(job_.seenLinks.count(URL_DUMMY_MP3), 0u);  // the placeholder is never marked
 }
 
 TEST_F(ResolveMediaLinkTest, AsksTistoryAndDaumAttachmentLinksWhateverTheirEnding) {
@@ -104,7 +105,7 @@ TEST_F(ResolveMediaLinkTest, SmallFilesOfKnownSizeAreDropped) {
     ASSERT_EQ(finds.size(), 2u);
     EXPECT_EQ(finds[0].size, 524288u);
     EXPECT_EQ(finds[1].size, 0u);
-    EXPECT_EQ(g_seenLinks.count("http://f.example.com/small.mp3"), 1u);
+    EXPECT_EQ(job_.seenLinks.count("http://f.example.com/small.mp3"), 1u);
 }
 
 TEST_F(ResolveMediaLinkTest, TheLinkNamesTheFileWhenTheServerDoesNot) {
@@ -132,7 +133,7 @@ TEST_F(ResolveMediaLinkTest, TheSameLinkIsAskedAndReportedOnce) {
 
 TEST_F(ResolveMediaLinkTest, ALinkRewrittenIntoASeenOneIsAskedButNotReported) {
     SetFile("http://blogfiles.naver.net/4/a.mp3", "");
-    g_seenLinks.insert("http://blogfiles.naver.net/4/a.mp3");
+    job_.seenLinks.insert("http://blogfiles.naver.net/4/a.mp3");
     Resolve("http://blogfiles.naver.net/4/a.mp3?type=attachment");
     EXPECT_EQ(RequestsFor("http://blogfiles.naver.net/4/a.mp3"), 1u);
     EXPECT_TRUE(recorder_.Finds().empty());

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "posts/post_analyzers.h"
+#include "support/memory_web.h"
 #include "support/post_test.h"
 
 namespace bramix {
@@ -130,6 +131,24 @@ TEST_F(DaumPostTest, OnlyTheParameterNamesAreRemoved) {
     ASSERT_EQ(recorder_.Finds().size(), 1u);
     EXPECT_EQ(recorder_.Finds()[0].pageUrl,
               "http://blog.daum.net/_blog/BlogView.do?blogid=1&articleno=125");
+}
+
+TEST_F(DaumPostTest, ReachesTheNetworkOnlyThroughItsJobsWebClient) {
+    testing::MemoryWeb memory;
+    memory.SetPage(
+        kPost, "<frame SRC=\"/_blog/BlogView.do?blogid=0Abc&articleno=1234&categoryId=&admin=\">");
+    memory.SetPage(kContent,
+                   PageWithLink("My Blog - Spring Day", "http://cfile12.uf.daum.net/attach/11AA"));
+    memory.SetFile("http://cfile12.uf.daum.net/attach/11AA", "attachment; filename=\"a.mp3\"",
+                   "600000");
+    job_.web = &memory;
+    AnalyzeDaumPost(job_, kPost);
+    EXPECT_EQ(memory.requests(), (std::vector<std::string>{
+                                     kPost, kContent, "http://cfile12.uf.daum.net/attach/11AA"}));
+    ASSERT_EQ(recorder_.Finds().size(), 1u);
+    EXPECT_EQ(recorder_.Finds()[0].fileName, "a.mp3");
+    EXPECT_EQ(recorder_.Finds()[0].size, 600000u);
+    EXPECT_TRUE(web_.Requests().empty());
 }
 
 TEST_F(DaumPostTest, AStopBetweenTheTwoFetchesEndsThePost) {

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <map>
 
+#include "posts/site_constants.h"
 #include "search/search_job.h"
-#include "search/site_constants.h"
 #include "support/event_recorder.h"
 #include "support/web_test.h"
 #include "world.h"

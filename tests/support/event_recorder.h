@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "search/search_job.h"
+#include "posts/search_records.h"
 
 namespace bramix::testing {
 
@@ -24,7 +24,7 @@ public:
             std::lock_guard lock(mutex_);
             RecordedEvent event{code, value, data, std::nullopt};
             if (code == SEARCH_EV_FOUND) {
-                event.found = *reinterpret_cast<const FoundFile*>(data);
+                event.found = FoundFileOf(data);
                 event.data = 0;
             }
             events_.push_back(event);

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "search/search_job.h"
+#include "posts/search_records.h"
 #include "support/event_recorder.h"
 #include "support/web_test.h"
 
@@ -15,7 +15,7 @@ class PostTest : public WebTest {
 protected:
     void SetUp() override {
         WebTest::SetUp();
-        g_seenLinks.clear();
+        job_.seenLinks.clear();
         job_.input = "zzz";  // matches nothing unless a test says so
         job_.callback = recorder_.Callback();
     }

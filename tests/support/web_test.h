@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "search/code_page.h"
+#include "base/code_page.h"
 #include "stand_in_web.h"
 #include "world.h"
 

@@ -10,14 +10,6 @@
 namespace bramix::ui {
 namespace {
 
-TEST(FileVersionInfoTest, ReadsTheRecordOfTheProgram) {
-    FileVersionInfo info;
-    ASSERT_TRUE(info.Read(BRAMIX_WINDOW_EXECUTABLE));
-    EXPECT_EQ(info.fixed().signature, kVersionSignature);
-    EXPECT_EQ(VersionTitle("Bramix", info), "Bramix v" BRAMIX_PROJECT_VERSION);
-    EXPECT_EQ(info.translations(), std::vector<uint32_t>{0x04B00412});
-}
-
 TEST(FileVersionInfoTest, AFileWithoutTheRecordReadsAsZeros) {
     FileVersionInfo info;
     EXPECT_FALSE(info.Read(ExecutablePath()));  // the test itself carries none

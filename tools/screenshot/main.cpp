@@ -1,17 +1,15 @@
 // Takes the README's screenshot: the window in the middle of a search of the
 // demo world, painted offscreen or under Xvfb. Usage: bramix-screenshot OUT.png
 
-#include <curl/curl.h>
-
 #include <QApplication>
 #include <QComboBox>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
+#include "net/network_setup.h"
 #include "stand_in_web.h"
 #include "ui/bramix_dialog.h"
 #include "world.h"
@@ -21,8 +19,7 @@ int main(int argc, char** argv) {
         std::fputs("usage: bramix-screenshot OUT.png\n", stderr);
         return 2;
     }
-    std::signal(SIGPIPE, SIG_IGN);
-    curl_global_init(CURL_GLOBAL_DEFAULT);
+    const bramix::NetworkSetup network;
     const standin::World world = standin::World::Load(BRAMIX_DEMO_WORLD);
     standin::StandInWeb web;
     web.SetFallback(

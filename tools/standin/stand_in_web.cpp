@@ -6,12 +6,13 @@
 #include <cctype>
 #include <stdexcept>
 
+#include "base/stop_flag.h"
+
 namespace standin {
 
 namespace {
 
 constexpr size_t kPieceSize = 64 * 1024;
-constexpr auto kPollInterval = std::chrono::milliseconds(10);
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
@@ -113,7 +114,7 @@ StandInWeb::~StandInWeb() {
 }
 
 void StandInWeb::Start(int port) {
-    stopping_ = false;
+    stopping_ = 0;
     if (port == 0) {
         port_ = server_->bind_to_any_port("127.0.0.1");
     } else {
@@ -129,7 +130,7 @@ void StandInWeb::Start(int port) {
 }
 
 void StandInWeb::Stop() {
-    stopping_ = true;
+    stopping_ = 1;
     if (thread_.joinable()) {
         server_->stop();
         thread_.join();
@@ -210,11 +211,7 @@ void StandInWeb::Serve(const RecordedRequest&, const Reply& reply, void* respons
     // The provider outlives this call: it holds its own copy of the reply.
     auto provider = [this, reply, size](size_t offset, size_t length, httplib::DataSink& sink) {
         auto wait = [this](std::chrono::milliseconds pause) {
-            const auto until = std::chrono::steady_clock::now() + pause;
-            while (!stopping_ && std::chrono::steady_clock::now() < until) {
-                std::this_thread::sleep_for(kPollInterval);
-            }
-            return !stopping_.load();
+            return bramix::WaitUnlessStopped(stopping_, pause);
         };
         if (reply.stallAfterHeaders) {
             while (wait(std::chrono::milliseconds(1000))) {

@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/stop_flag.h"
 #include "reply.h"
 
 namespace httplib {
@@ -75,7 +76,7 @@ private:
     std::unique_ptr<httplib::Server> server_;
     std::thread thread_;
     int port_ = 0;
-    std::atomic<bool> stopping_{false};
+    bramix::StopFlag stopping_{0};
     std::atomic<uint64_t> bodyBytesSent_{0};
 
     mutable std::mutex mutex_;

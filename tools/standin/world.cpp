@@ -8,7 +8,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "search/site_constants.h"
+#include "posts/site_constants.h"
 
 namespace standin {
 

@@ -1,0 +1,33 @@
+#pragma once
+
+// Searching and replacing in code page 949 text on character boundaries: a
+// byte with the high bit set starts a two-byte character, and a match never
+// begins on its second byte. Titles and search terms are matched with these;
+// page markup is searched byte by byte elsewhere. Stateless; any thread.
+
+#include <string>
+#include <string_view>
+
+namespace bramix {
+
+// Leftmost occurrence of `needle` that begins on a character boundary at or
+// after `from` (which must itself be a boundary); npos when there is none. An
+// empty needle is found at `from`.
+size_t FindOnCharBoundary(std::string_view text, std::string_view needle, size_t from = 0);
+
+inline bool ContainsOnCharBoundary(std::string_view text, std::string_view needle) {
+    return FindOnCharBoundary(text, needle) != std::string_view::npos;
+}
+
+// One pass: replaces every non-overlapping occurrence, left to right, without
+// rescanning what it wrote. Returns how many it replaced.
+int ReplaceAll(std::string& text, std::string_view from, std::string_view to);
+
+// Repeats ReplaceAll until a pass replaces nothing. `to` must be shorter than
+// `from`, so that the repetition ends.
+void ReplaceRepeatedly(std::string& text, std::string_view from, std::string_view to);
+
+// Lower-cases A to Z only; bytes of two-byte characters never change.
+void LowerAscii(std::string& text);
+
+}  // namespace bramix

@@ -1,0 +1,53 @@
+#include "base/text_helpers.h"
+
+#include <algorithm>
+
+namespace bramix {
+
+namespace {
+
+// Trims the characters for which `matches` holds from both ends. Single-byte
+// characters are tested; two-byte characters always stay, so the scan from the
+// end can never mistake a trail byte for the character.
+template <typename Predicate>
+std::string& TrimWhere(std::string& text, Predicate matches) {
+    size_t begin = 0;
+    while (begin < text.size() && matches(static_cast<unsigned char>(text[begin]))) {
+        ++begin;
+    }
+    size_t end = begin;  // one past the last character that stays
+    for (size_t i = begin; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const size_t width = IsLeadByte(c) ? 2 : 1;
+        if (IsLeadByte(c) || !matches(c)) {
+            end = std::min(i + width, text.size());
+        }
+        i += width;
+    }
+    text.erase(end);
+    text.erase(0, begin);
+    return text;
+}
+
+}  // namespace
+
+std::string& TrimSpaces(std::string& text) {
+    return TrimWhere(text, IsSpaceByte);
+}
+
+std::string& TrimChar(std::string& text, char ch) {
+    const auto target = static_cast<unsigned char>(ch);
+    return TrimWhere(text, [target](unsigned char c) { return c == target; });
+}
+
+void ReplaceBytes(std::string& text, std::string_view from, std::string_view to) {
+    if (from.empty()) {
+        return;
+    }
+    for (size_t at = text.find(from); at != std::string::npos;
+         at = text.find(from, at + to.size())) {
+        text.replace(at, from.size(), to);
+    }
+}
+
+}  // namespace bramix

@@ -1,0 +1,36 @@
+#pragma once
+
+// Trimming, byte classes and exact byte-sequence search of code page 949 byte
+// strings. Stateless; any thread.
+
+#include <string>
+#include <string_view>
+
+namespace bramix {
+
+// True for the six ASCII white-space bytes: 0x09 to 0x0D and the space.
+inline bool IsSpaceByte(unsigned char c) {
+    return c == ' ' || (c >= 0x09 && c <= 0x0D);
+}
+
+// A byte with the high bit set starts a two-byte character.
+inline bool IsLeadByte(unsigned char c) {
+    return c >= 0x80;
+}
+
+// Removes white space at both ends; a trail byte is never taken for white space.
+std::string& TrimSpaces(std::string& text);
+
+// Removes every occurrence of `ch` at both ends, stepping over two-byte characters.
+std::string& TrimChar(std::string& text, char ch);
+
+// Exact byte-sequence search and replacement, for markup and addresses.
+inline bool Contains(std::string_view text, std::string_view part) {
+    return text.find(part) != std::string_view::npos;
+}
+inline bool EndsWith(std::string_view text, std::string_view end) {
+    return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
+}
+void ReplaceBytes(std::string& text, std::string_view from, std::string_view to);
+
+}  // namespace bramix

@@ -1,0 +1,80 @@
+#pragma once
+
+// Every request of the search side goes through here: result pages, post pages
+// and the header probe of candidate files. One GET per reader, over libcurl:
+// fixed user agent, no redirects followed, status 200 only, no caches, http://
+// only, the proxy from the environment. Failures are swallowed, traced and
+// told in a FetchResult. Used on the search thread; a reader is neither copied
+// nor shared.
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "base/stop_flag.h"
+#include "net/fetch_result.h"
+#include "net/http_request.h"
+
+namespace bramix {
+
+inline constexpr uint32_t kFetchTimeoutMs = 1000;
+inline constexpr size_t kPageReadChunk = 4096;
+inline constexpr size_t kPageReadLimit = 524288;
+
+// Header query levels that QueryHeader answers.
+inline constexpr int HTTP_QUERY_CONTENT_LENGTH = 5;
+inline constexpr int HTTP_QUERY_CONTENT_DISPOSITION = 47;
+
+class HttpPageReader {
+public:
+    // `stop`, when given, ends every wait of the reader within 0.5 s of being
+    // set; it must outlive the reader.
+    explicit HttpPageReader(uint32_t timeoutMs, const StopFlag* stop = nullptr,
+                            std::chrono::seconds stallLimit = kStallLimit);
+    ~HttpPageReader();
+    HttpPageReader(const HttpPageReader&) = delete;
+    HttpPageReader& operator=(const HttpPageReader&) = delete;
+
+    // Sends the request and waits for the final response's status and headers;
+    // the body is left unread. True when the status is 200.
+    bool Open(const std::string& url);
+
+    // The first value of the header of that level after a successful Open;
+    // empty otherwise or when the server sent none.
+    std::string QueryHeader(int level) const;
+
+    // Reads the body in 4,096-byte chunks, stopping after the first chunk that
+    // takes it past 524,288 bytes. True when the text is not empty; on a read
+    // error the text is empty.
+    bool ReadAll(std::string& text);
+
+    // Drops the request and its connection; an unread body is never read.
+    void Close();
+
+    // How the last Open or ReadAll ended.
+    const FetchResult& result() const { return result_; }
+
+private:
+    struct Transfer;
+
+    uint32_t timeoutMs_;
+    const StopFlag* stop_;
+    std::chrono::seconds stallLimit_;
+    std::unique_ptr<Transfer> transfer_;
+    std::string url_;
+    bool ok_ = false;
+    FetchResult result_;
+};
+
+// For a window that is closing: while set, every running and later fetch
+// fails at once, so that a search thread never holds up the close. Any thread.
+void AbortAllTransfers(bool abort);
+
+// Fetches a page in one call. Succeeds when it was read and is not empty.
+// After a failed request `text` is untouched; after a failed or empty read it
+// is empty.
+FetchResult FetchPage(const std::string& url, std::string& text, uint32_t timeoutMs,
+                      const StopFlag* stop = nullptr);
+
+}  // namespace bramix

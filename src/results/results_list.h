@@ -1,0 +1,77 @@
+#pragma once
+
+// The results list's rules without the widgets: which finds match the search,
+// their flags, and where each one goes so that matched finds come first,
+// grouped. The window mirrors this list row for row; the command line prints
+// it. Not thread-safe: one thread owns it (the window's).
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "posts/search_records.h"
+
+namespace bramix {
+
+inline constexpr uint32_t RESULT_MATCHED = 0x100;
+inline constexpr uint32_t RESULT_UNSIZED_MP3 = 0x200;
+inline constexpr uint32_t RESULT_QUEUED = 0x400;
+inline constexpr uint32_t RESULT_MP3 = 0x1000;
+inline constexpr uint32_t RESULT_WMA = 0x2000;
+inline constexpr uint32_t RESULT_ZIP = 0x4000;
+
+// Finds of a known size below this never match: a full song is larger.
+inline constexpr uint32_t kSmallestMatchingSize = 0x100000;
+
+// "mp3", "wma", or "zip" for every other type.
+std::string_view TypeText(int type);
+
+// Whether the window flags the find as matching the search text.
+bool IsMatchingFind(std::string_view searchText, const FoundFile& found);
+
+// One row, column by column (code page 949).
+struct ResultEntry {
+    std::string name;      // the file name without its last four bytes
+    std::string sizeText;  // empty when no size was announced
+    std::string typeText;
+    std::string title;
+    std::string pageUrl;
+    std::string fileUrl;
+    uint32_t flags = 0;
+
+    std::string FileName() const { return name + "." + typeText; }
+};
+
+class ResultsList {
+public:
+    // Empties the list for a new search of `searchText` (trimmed).
+    void Start(std::string searchText);
+
+    // Inserts the find at its place and returns its row. From the top: matched
+    // finds without size in arrival order; matched mp3s, then matched wmas, each
+    // by size text descending (as byte strings, ties in arrival order); other
+    // matched finds; then every unmatched find in arrival order.
+    size_t Insert(const FoundFile& found);
+
+    void MarkQueued(size_t row) { entries_.at(row).flags |= RESULT_QUEUED; }
+
+    const std::vector<ResultEntry>& entries() const { return entries_; }
+    int matched() const { return matched_; }
+    int matchedNoSize() const { return matchedNoSize_; }
+    int matchedMp3() const { return matchedMp3_; }
+    int matchedWma() const { return matchedWma_; }
+
+private:
+    // Where a matched find of known size goes inside its group.
+    size_t PositionInSizeGroup(size_t groupStart, int groupSize, const std::string& sizeText) const;
+
+    std::string searchText_;
+    std::vector<ResultEntry> entries_;
+    int matched_ = 0;
+    int matchedNoSize_ = 0;
+    int matchedMp3_ = 0;
+    int matchedWma_ = 0;
+};
+
+}  // namespace bramix

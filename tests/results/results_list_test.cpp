@@ -1,0 +1,123 @@
+#include "results/results_list.h"
+
+#include <gtest/gtest.h>
+
+#include "support/web_test.h"
+
+namespace bramix {
+namespace {
+
+FoundFile Find(const std::string& name, uint32_t size, int type = FILE_TYPE_MP3,
+               const std::string& title = "") {
+    FoundFile found;
+    found.fileName = name;
+    found.size = size;
+    found.type = type;
+    found.title = title;
+    found.fileUrl = "http://f.example.com/" + name;
+    return found;
+}
+
+std::vector<std::string> Names(const ResultsList& list) {
+    std::vector<std::string> names;
+    for (const ResultEntry& entry : list.entries()) {
+        names.push_back(entry.name);
+    }
+    return names;
+}
+
+class ResultsListTest : public ::testing::Test {
+protected:
+    void SetUp() override { list_.Start("spring"); }
+
+    ResultsList list_;
+};
+
+TEST_F(ResultsListTest, FillsTheColumnsAndFlagsOfAFind) {
+    FoundFile found = Find("spring day.mp3", 4718592, FILE_TYPE_MP3, "Artist");
+    found.pageUrl = "http://p.example.com/1";
+    EXPECT_EQ(list_.Insert(found), 0u);
+    const ResultEntry& entry = list_.entries()[0];
+    EXPECT_EQ(entry.name, "spring day");
+    EXPECT_EQ(entry.sizeText, "4.50 MB");
+    EXPECT_EQ(entry.typeText, "mp3");
+    EXPECT_EQ(entry.title, "Artist");
+    EXPECT_EQ(entry.pageUrl, "http://p.example.com/1");
+    EXPECT_EQ(entry.fileUrl, "http://f.example.com/spring day.mp3");
+    EXPECT_EQ(entry.flags, RESULT_MATCHED | RESULT_MP3);
+    EXPECT_EQ(entry.FileName(), "spring day.mp3");
+}
+
+TEST_F(ResultsListTest, TypeTextsAndFlagsByType) {
+    list_.Insert(Find("other.wma", 0, FILE_TYPE_WMA));
+    list_.Insert(Find("other.zip", 0, FILE_TYPE_ZIP));
+    list_.Insert(Find("other.xyz", 0, 7));
+    EXPECT_EQ(list_.entries()[0].typeText, "wma");
+    EXPECT_EQ(list_.entries()[0].flags, RESULT_WMA);
+    EXPECT_EQ(list_.entries()[1].typeText, "zip");
+    EXPECT_EQ(list_.entries()[2].flags, RESULT_ZIP);
+    EXPECT_EQ(list_.entries()[2].sizeText, "");
+}
+
+TEST_F(ResultsListTest, MatchedUnsizedFindsComeFirstInArrivalOrder) {
+    list_.Insert(Find("other.mp3", 0));
+    list_.Insert(Find("spring a.mp3", 0));
+    list_.Insert(Find("spring b.wma", 0, FILE_TYPE_WMA));
+    EXPECT_EQ(Names(list_), (std::vector<std::string>{"spring a", "spring b", "other"}));
+    EXPECT_EQ(list_.entries()[0].flags, RESULT_MATCHED | RESULT_UNSIZED_MP3 | RESULT_MP3);
+    EXPECT_EQ(list_.entries()[1].flags, RESULT_MATCHED | RESULT_WMA);
+    EXPECT_EQ(list_.matchedNoSize(), 2);
+}
+
+TEST_F(ResultsListTest, SizedMatchesOrderByTheirSizeTextsAsText) {
+    list_.Insert(Find("spring 1.mp3", 4718592));   // 4.50 MB
+    list_.Insert(Find("spring 2.mp3", 10695475));  // 10.1 MB
+    list_.Insert(Find("spring 3.mp3", 10276045));  // 9.80 MB
+    EXPECT_EQ(Names(list_), (std::vector<std::string>{"spring 3", "spring 1", "spring 2"}));
+}
+
+TEST_F(ResultsListTest, EqualSizeTextsKeepTheirArrivalOrder) {
+    list_.Insert(Find("spring 1.mp3", 4718592));
+    list_.Insert(Find("spring 2.mp3", 4718593));  // also 4.50 MB
+    EXPECT_EQ(Names(list_), (std::vector<std::string>{"spring 1", "spring 2"}));
+}
+
+TEST_F(ResultsListTest, GroupsFollowEachOther) {
+    list_.Insert(Find("other.mp3", 0));
+    list_.Insert(Find("spring zip.zip", 2000000, FILE_TYPE_ZIP));
+    list_.Insert(Find("spring wma.wma", 2000000, FILE_TYPE_WMA));
+    list_.Insert(Find("spring mp3.mp3", 2000000));
+    list_.Insert(Find("spring unsized.mp3", 0));
+    EXPECT_EQ(Names(list_), (std::vector<std::string>{"spring unsized", "spring mp3", "spring wma",
+                                                      "spring zip", "other"}));
+    EXPECT_EQ(list_.matched(), 4);
+    EXPECT_EQ(list_.matchedMp3(), 1);
+    EXPECT_EQ(list_.matchedWma(), 1);
+}
+
+TEST_F(ResultsListTest, AFileBelowOneMebibyteNeverMatches) {
+    list_.Insert(Find("other.mp3", 0));
+    list_.Insert(Find("spring.mp3", 921600));  // 900 KB
+    list_.Insert(Find("spring edge.mp3", 1048576));
+    EXPECT_EQ(Names(list_), (std::vector<std::string>{"spring edge", "other", "spring"}));
+    EXPECT_EQ(list_.entries()[2].flags, RESULT_MP3);
+}
+
+TEST_F(ResultsListTest, TheTitleCanMakeTheMatch) {
+    list_.Insert(Find("track01.mp3", 0, FILE_TYPE_MP3, "Spring Day"));
+    EXPECT_TRUE(list_.entries()[0].flags & RESULT_MATCHED);
+    EXPECT_FALSE(IsMatchingFind("spring", Find("mp3.mp3", 0)));  // the extension takes no part
+}
+
+TEST_F(ResultsListTest, StartEmptiesTheListAndItsCounters) {
+    list_.Insert(Find("spring.mp3", 0));
+    list_.MarkQueued(0);
+    EXPECT_TRUE(list_.entries()[0].flags & RESULT_QUEUED);
+    list_.Start("autumn");
+    EXPECT_TRUE(list_.entries().empty());
+    EXPECT_EQ(list_.matched(), 0);
+    EXPECT_EQ(list_.Insert(Find("autumn.mp3", 0)), 0u);
+}
+
+}  // namespace
+}  // namespace bramix
