@@ -109,15 +109,17 @@ TEST_F(GetCliTest, AnInterruptedDownloadLeavesNoPartialFile) {
     web_.Set("http://f.example.com/slow.mp3",
              standin::Trickle(standin::GeneratedBody(0, 1000000), 2000, 10ms));
     bool signalled = false;
-    const auto result =
-        RunProcess({BRAMIX_CLI, "get", Dir(), "http://f.example.com/slow.mp3"}, "",
-                   [this, &signalled](int pid, const std::string&) {
-                       if (!signalled && !web_.Requests().empty()) {
-                           std::this_thread::sleep_for(200ms);  // some of the file has arrived
-                           kill(pid, SIGINT);
-                           signalled = true;
-                       }
-                   });
+    const auto result = RunProcess({BRAMIX_CLI, "get", Dir(), "http://f.example.com/slow.mp3"}, "",
+                                   [this, &signalled](int pid, const std::string&) {
+                                       // Once some of the file has arrived.
+                                       std::error_code missing;
+                                       const auto size =
+                                           fs::file_size(folder_ / "slow.mp3", missing);
+                                       if (!signalled && !missing && size > 0) {
+                                           kill(pid, SIGINT);
+                                           signalled = true;
+                                       }
+                                   });
     EXPECT_EQ(result.exitCode, 130);
     EXPECT_EQ(result.out, "");
     EXPECT_TRUE(temp_.Contents().empty());

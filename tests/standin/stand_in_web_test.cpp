@@ -104,9 +104,11 @@ TEST_F(StandInWebTest, GzipsTheBodyUnasked) {
 TEST_F(StandInWebTest, StopEndsAStallAtOnce) {
     web_.Set("http://a.example.com/stall", StallAfterHeaders());
     std::thread client([this] { Get("a.example.com", "/stall"); });
-    while (web_.Requests().empty()) {
+    const auto asked = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (web_.Requests().empty() && std::chrono::steady_clock::now() < asked) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
+    ASSERT_FALSE(web_.Requests().empty());
     const auto start = std::chrono::steady_clock::now();
     web_.Stop();
     client.join();

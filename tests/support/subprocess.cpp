@@ -1,6 +1,7 @@
 #include "support/subprocess.h"
 
 #include <poll.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -41,7 +42,13 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string
     ProcessResult result;
     pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
     int open = 2;
+    const auto limit = std::chrono::steady_clock::now() + kProcessLimit;
+    bool killed = false;
     while (open > 0) {
+        if (!killed && std::chrono::steady_clock::now() > limit) {
+            kill(pid, SIGKILL);
+            killed = true;
+        }
         if (poll(fds, 2, 50) <= 0) {
             if (onOutput) {
                 onOutput(pid, result.out);

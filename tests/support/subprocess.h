@@ -16,6 +16,9 @@ struct ProcessResult {
     std::string err;
 };
 
+// A program of ours that runs longer than this is killed (exit code 137).
+inline constexpr std::chrono::seconds kProcessLimit{60};
+
 // `onOutput` sees standard output as it grows (and every 50 ms besides) and
 // may signal the process through the pid it is given.
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& input = "",

@@ -1,7 +1,6 @@
 // The window driven as a person drives it, offscreen, against the stand-in
 // web: typing, clicking, keys, downloads and closing.
 
-#include <curl/curl.h>
 #include <unistd.h>
 
 #include <QAbstractButton>
@@ -17,10 +16,10 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QtTest>
-#include <csignal>
 #include <filesystem>
 #include <memory>
 
+#include "net/network_setup.h"
 #include "stand_in_web.h"
 #include "ui/bramix_dialog.h"
 #include "ui/link_label.h"
@@ -91,8 +90,6 @@ private:
 };
 
 void DialogTest::initTestCase() {
-    std::signal(SIGPIPE, SIG_IGN);
-    curl_global_init(CURL_GLOBAL_DEFAULT);
     world_ = standin::World::Parse(kWorld);
     web_.SetFallback(
         [this](const standin::RecordedRequest& request) { return world_.Answer(request); });
@@ -239,7 +236,6 @@ void DialogTest::downloadsQueuedFindsOnce() {
 
     // Queued once only.
     QTest::mouseClick(Find<QPushButton>(IDC_DOWNLOAD_SELECTED), Qt::LeftButton);
-    QTest::qWait(100);
     QCOMPARE(downloads->topLevelItemCount(), 2);
 }
 
@@ -334,9 +330,11 @@ void DialogTest::layoutFollowsTheWindow() {
 
     const QSize start = dialog_->size();
     const QRect listAtStart = results->geometry();
+    // The columns keep their share of the width.
     dialog_->resize(start.width() * 2, start.height() + 100);
-    QCOMPARE(results->header()->sectionSize(0),
-             dialog_->width() * 300 / dialog_->referenceClientWidth());
+    QCOMPARE(results->header()->sectionSize(0), 600);
+    QCOMPARE(downloads->header()->sectionSize(2), 260);
+    QCOMPARE(results->header()->sectionSize(1), 65);  // locked
     QCOMPARE(results->geometry().width(), listAtStart.width() + start.width());
     QCOMPARE(results->geometry().height(), listAtStart.height() + 100);
     QCOMPARE(downloads->geometry(), results->geometry());
@@ -382,5 +380,10 @@ void DialogTest::linkLabelsOpenTheGuide() {
     QDesktopServices::unsetUrlHandler("file");
 }
 
-QTEST_MAIN(DialogTest)
+int main(int argc, char** argv) {
+    const NetworkSetup network;
+    QApplication application(argc, argv);
+    DialogTest test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "dialog_test.moc"
