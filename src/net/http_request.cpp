@@ -28,7 +28,10 @@ void ConfigureRequest(CURL* easy, const std::string& url, const RequestSettings&
     curl_easy_setopt(easy, CURLOPT_USERAGENT, kUserAgent);
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS,
                      static_cast<long>(settings.connectTimeout.count()));
-    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    // libcurl gives up only below the limit: 35 bytes a second over 30 s is
+    // the 1,024 bytes a transfer must move, and a drip of 1 byte a second
+    // does not pass.
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, kStallBytesPerSecond);
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, static_cast<long>(settings.stallLimit.count()));
     curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorBuffer);
 }

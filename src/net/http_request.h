@@ -15,8 +15,10 @@ namespace bramix {
 
 inline constexpr const char* kUserAgent = "Mozilla/4.0 (compatible; MSIE 7.0; Windows NT 5.1)";
 
-// A transfer that moves fewer than about 1,024 bytes in this long is given up.
+// A transfer that moves fewer than 1,024 bytes in 30 s is given up: it is
+// slower than this many bytes a second over the stall limit.
 inline constexpr std::chrono::seconds kStallLimit{30};
+inline constexpr long kStallBytesPerSecond = 35;
 
 struct RequestSettings {
     const char* protocols = "http";  // libcurl's list, such as "http,https"

@@ -16,8 +16,6 @@ namespace bramix {
 
 namespace {
 
-std::atomic<bool> g_abortTransfers{false};
-
 // How long a fetch may wait on the network before it looks at its stop flag.
 constexpr int kPollMs = 100;
 
@@ -41,10 +39,6 @@ const char* HeaderNameOfLevel(int level) {
 
 }  // namespace
 
-void AbortAllTransfers(bool abort) {
-    g_abortTransfers = abort;
-}
-
 // One libcurl transfer driven step by step through a multi handle, so that the
 // headers can be looked at before the body is read, or without reading it.
 struct HttpPageReader::Transfer {
@@ -59,7 +53,7 @@ struct HttpPageReader::Transfer {
 
     bool finished = false;
     CURLcode result = CURLE_OK;
-    bool stopped = false;  // the stop flag or the abort ended it
+    bool stopped = false;  // the stop flag ended it
 
     std::string* body = nullptr;  // null while Open waits: the first body byte pauses
     bool cut = false;             // the body passed the read limit
@@ -100,7 +94,7 @@ struct HttpPageReader::Transfer {
     // `untilHeaders` is set.
     void Drive(bool untilHeaders, const StopFlag* stop) {
         while (!finished && !(untilHeaders && headersDone)) {
-            if (g_abortTransfers || (stop != nullptr && IsStopped(*stop))) {
+            if (stop != nullptr && IsStopped(*stop)) {
                 finished = true;
                 stopped = true;
                 result = CURLE_ABORTED_BY_CALLBACK;
@@ -213,13 +207,14 @@ bool HttpPageReader::Open(const std::string& url) {
         return false;
     }
     transfer_->Drive(true, stop_);
-    if (transfer_->finished && transfer_->result != CURLE_OK) {
+    // The final headers decide, whatever the body does after them: a server
+    // that closes right after its headers answered all the same.
+    if (!transfer_->headersDone) {  // the transfer ended before them
         result_ = transfer_->Failure();
         DebugTraceFormat("Open... %s %s\n", Describe(result_).c_str(), url_.c_str());
         return false;
     }
-    long status = 0;
-    curl_easy_getinfo(transfer_->easy.get(), CURLINFO_RESPONSE_CODE, &status);
+    const long status = transfer_->status;
     ok_ = status == 200;
     result_ = ok_ ? FetchResult{} : FetchResult{FetchOutcome::HttpStatus, std::to_string(status)};
     return ok_;

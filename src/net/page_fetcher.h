@@ -67,10 +67,6 @@ private:
     FetchResult result_;
 };
 
-// For a window that is closing: while set, every running and later fetch
-// fails at once, so that a search thread never holds up the close. Any thread.
-void AbortAllTransfers(bool abort);
-
 // Fetches a page in one call. Succeeds when it was read and is not empty.
 // After a failed request `text` is untouched; after a failed or empty read it
 // is empty.

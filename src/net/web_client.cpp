@@ -8,12 +8,13 @@ namespace {
 
 class LibcurlWebClient final : public WebClient {
 public:
-    FetchResult FetchPage(const std::string& url, std::string& text, const StopFlag&) override {
-        return ::bramix::FetchPage(url, text, kFetchTimeoutMs);
+    FetchResult FetchPage(const std::string& url, std::string& text,
+                          const StopFlag& stop) override {
+        return ::bramix::FetchPage(url, text, kFetchTimeoutMs, &stop);
     }
 
-    FileProbe ProbeFile(const std::string& url, const StopFlag&) override {
-        HttpPageReader reader(kFetchTimeoutMs);
+    FileProbe ProbeFile(const std::string& url, const StopFlag& stop) override {
+        HttpPageReader reader(kFetchTimeoutMs, &stop);
         FileProbe probe;
         if (reader.Open(url)) {
             // Only the status and two headers: the body is never read.

@@ -22,7 +22,6 @@
 #include "base/debug_trace.h"
 #include "base/text_helpers.h"
 #include "download/disk_names.h"
-#include "net/page_fetcher.h"
 #include "ui/download_list_view.h"
 #include "ui/file_icons.h"
 #include "ui/link_label.h"
@@ -219,12 +218,10 @@ void BramixDialog::Shutdown() {
     closing_ = true;
     StopSearch();
     downloads_->Close();
-    // A fetch under way gives up at once, so the search thread ends now.
-    AbortAllTransfers(true);
+    // The stop reaches the fetch under way, so the search thread ends now.
     if (searchThread_.joinable()) {
         searchThread_.join();
     }
-    AbortAllTransfers(false);
 }
 
 QRect BramixDialog::DialogRect(int x, int y, int width, int height) const {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -126,6 +127,42 @@ TEST_F(SearchJobTest, AStopCutsThePauseShort) {
     ASSERT_EQ(requests.size(), 2u);              // nothing after the stop
     EXPECT_LT(ended - requests[1].time, 300ms);  // not the 400 ms pause
     EXPECT_EQ(recorder_.Positions(), (std::vector<int>{0, 0, 130}));
+}
+
+TEST_F(SearchJobTest, AStopEndsTheJobPromptlyWhereverItWaits) {
+    // A post that never answers, a post that stalls after its headers, and a
+    // file whose server never answers the probe.
+    web_.Set(kTistoryPass0,
+             standin::Page(ResultsPage(
+                 {"http://a.tistory.com/1", "http://b.tistory.com/2", "http://c.tistory.com/3"})));
+    web_.Set("http://a.tistory.com/1", standin::StallBeforeHeaders());
+    web_.Set("http://b.tistory.com/2", standin::StallAfterHeaders());
+    web_.Set("http://c.tistory.com/3",
+             standin::Page("<body><EMBED src=\"http://c.tistory.com/f.mp3\" x>"));
+    web_.Set("http://c.tistory.com/f.mp3", standin::StallBeforeHeaders());
+    for (const char* waitsOn :
+         {"http://a.tistory.com/1", "http://b.tistory.com/2", "http://c.tistory.com/f.mp3"}) {
+        testing::EventRecorder recorder;
+        SearchJob job;
+        job.input = "abc";
+        job.callback = recorder.Callback();
+        std::thread worker(SearchThreadProc, &job);
+        const auto limit = std::chrono::steady_clock::now() + 20s;
+        auto asked = [&] {
+            const auto urls = web_.RequestedUrls();
+            return std::find(urls.begin(), urls.end(), waitsOn) != urls.end();
+        };
+        while (!asked() && std::chrono::steady_clock::now() < limit) {
+            std::this_thread::sleep_for(10ms);
+        }
+        const auto stopped = std::chrono::steady_clock::now();
+        job.stopFlag = 1;
+        worker.join();
+        EXPECT_LT(std::chrono::steady_clock::now() - stopped, 1s) << waitsOn;
+        EXPECT_EQ(recorder.CodesWithoutFinds().back(), SEARCH_EV_END) << waitsOn;
+        // The next run skips what this one waited on.
+        web_.Set(waitsOn, standin::Status(404));
+    }
 }
 
 TEST_F(SearchJobTest, EachJobStartsWithNoLinksSeen) {

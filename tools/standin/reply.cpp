@@ -43,6 +43,12 @@ Reply Trickle(std::string body, size_t bytesPerPiece, std::chrono::milliseconds 
     return reply;
 }
 
+Reply StallBeforeHeaders() {
+    Reply reply = LargeBody(1024);
+    reply.stallBeforeHeaders = true;
+    return reply;
+}
+
 Reply StallAfterHeaders() {
     Reply reply = LargeBody(1024);
     reply.stallAfterHeaders = true;

@@ -27,6 +27,9 @@ struct Reply {
     // announced.
     std::optional<uint64_t> closeAfter;
 
+    // Sends nothing at all until the server stops.
+    bool stallBeforeHeaders = false;
+
     // Sends the headers, then nothing until the server stops.
     bool stallAfterHeaders = false;
 
@@ -49,6 +52,7 @@ Reply Status(int status);
 Reply Redirect(std::string location, int status = 302);
 Reply LargeBody(uint64_t size, std::string contentType = "application/octet-stream");
 Reply Trickle(std::string body, size_t bytesPerPiece, std::chrono::milliseconds pause);
+Reply StallBeforeHeaders();
 Reply StallAfterHeaders();
 Reply ClosedMidBody(uint64_t announcedSize, uint64_t sentBytes);
 Reply GzipPage(std::string body);

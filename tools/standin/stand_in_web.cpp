@@ -92,6 +92,11 @@ StandInWeb::StandInWeb() : server_(std::make_unique<httplib::Server>()) {
             requests_.push_back(recorded);
         }
         const std::optional<Reply> reply = ReplyFor(recorded);
+        if (reply && reply->stallBeforeHeaders) {
+            while (bramix::WaitUnlessStopped(stopping_, std::chrono::seconds(1))) {
+            }
+            return;
+        }
         Serve(recorded, reply ? *reply : Status(404), &response);
     });
     // httplib refuses some targets that real servers take (two '?', for one)
