@@ -1,5 +1,7 @@
 #include "base/mbcs_text.h"
 
+#include <vector>
+
 #include "base/text_helpers.h"
 
 namespace bramix {
@@ -47,12 +49,56 @@ int ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
 }
 
 void ReplaceRepeatedly(std::string& text, std::string_view from, std::string_view to) {
+    if (from.empty()) {
+        return;
+    }
     if (to.size() >= from.size()) {
         ReplaceAll(text, from, to);  // repeating could grow without end
         return;
     }
-    while (ReplaceAll(text, from, to) > 0) {
+    if (FindOnCharBoundary(text, from) == std::string_view::npos) {
+        return;  // the usual case, for one search
     }
+    // Whole passes until nothing changes would cost a pass per replacement:
+    // "[1][1]...[1]." shrinks by one "[1]" a pass. Instead the text is read
+    // once into `out`, which never holds an occurrence: after each character
+    // only its end can have become one, and a replacement's text is read
+    // again, so that what it forms with its left side is seen too. For these
+    // patterns the result is the same fixed point.
+    std::string out;
+    out.reserve(text.size());
+    std::vector<bool> starts;  // starts[i]: out[i] begins a character
+    starts.reserve(text.size());
+    std::string reread;  // replacement bytes still to read again, next one last
+    size_t next = 0;
+    auto read = [&](char& c) {
+        if (!reread.empty()) {
+            c = reread.back();
+            reread.pop_back();
+            return true;
+        }
+        if (next < text.size()) {
+            c = text[next++];
+            return true;
+        }
+        return false;
+    };
+    for (char c; read(c);) {
+        out += c;
+        starts.push_back(true);
+        if (IsLeadByte(static_cast<unsigned char>(c)) && read(c)) {
+            out += c;
+            starts.push_back(false);
+        }
+        const size_t at = out.size() >= from.size() ? out.size() - from.size() : 0;
+        if (out.size() >= from.size() && out.back() == from.back() && starts[at] &&
+            std::string_view(out).substr(at) == from) {
+            out.resize(at);
+            starts.resize(at);
+            reread.append(to.rbegin(), to.rend());
+        }
+    }
+    text.swap(out);
 }
 
 void LowerAscii(std::string& text) {

@@ -23,8 +23,9 @@ inline bool ContainsOnCharBoundary(std::string_view text, std::string_view needl
 // rescanning what it wrote. Returns how many it replaced.
 int ReplaceAll(std::string& text, std::string_view from, std::string_view to);
 
-// Repeats ReplaceAll until a pass replaces nothing. `to` must be shorter than
-// `from`, so that the repetition ends.
+// The text as repeating ReplaceAll until a pass replaces nothing leaves it, in
+// time linear in the text. `to` must be shorter than `from` (else this is one
+// ReplaceAll) and made of whole characters.
 void ReplaceRepeatedly(std::string& text, std::string_view from, std::string_view to);
 
 // Lower-cases A to Z only; bytes of two-byte characters never change.

@@ -44,10 +44,22 @@ void ReplaceBytes(std::string& text, std::string_view from, std::string_view to)
     if (from.empty()) {
         return;
     }
-    for (size_t at = text.find(from); at != std::string::npos;
-         at = text.find(from, at + to.size())) {
-        text.replace(at, from.size(), to);
+    size_t at = text.find(from);
+    if (at == std::string::npos) {
+        return;
     }
+    // Built anew rather than replaced in place, which would move the rest of
+    // the text once per occurrence.
+    std::string out;
+    out.reserve(text.size());
+    size_t copied = 0;
+    for (; at != std::string::npos; at = text.find(from, copied)) {
+        out.append(text, copied, at - copied);
+        out.append(to);
+        copied = at + from.size();
+    }
+    out.append(text, copied);
+    text.swap(out);
 }
 
 }  // namespace bramix

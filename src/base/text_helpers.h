@@ -31,6 +31,8 @@ inline bool Contains(std::string_view text, std::string_view part) {
 inline bool EndsWith(std::string_view text, std::string_view end) {
     return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
 }
+// Replaces every non-overlapping occurrence, left to right; the replacement
+// is not searched again.
 void ReplaceBytes(std::string& text, std::string_view from, std::string_view to);
 
 }  // namespace bramix

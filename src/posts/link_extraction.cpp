@@ -65,7 +65,7 @@ void ExtractHrefLinks(SearchJob& job, PostContext& post) {
             position = start + pass.start.size();
             const size_t end = post.html.find(pass.end, position);
             if (end == std::string::npos) {
-                continue;  // the search goes on from just after the start marker
+                break;  // no later start marker can find an end either
             }
             const size_t linkStart = start + kHrefPrefix.size();
             std::string link = post.html.substr(linkStart, end + pass.keptOfEnd - linkStart);

@@ -64,24 +64,26 @@ private:
 // was (an earlier item's, or empty) when there is none before the item.
 void TakeItemTitle(SearchJob& job, PostContext& post, TitleMarkerFinder& markers,
                    size_t pagePosition, size_t itemStart) {
-    const std::string& html = post.html;
     const size_t marker = markers.FirstFrom(pagePosition);
     if (marker == std::string::npos || marker >= itemStart) {
         return;
     }
+    // Everything must lie before the item: searching no further keeps each
+    // item's cost to its own stretch of the page.
+    const std::string_view html = std::string_view(post.html).substr(0, itemStart);
     const size_t anchor = html.find(kAnchorStart, marker + 8);
-    if (anchor == std::string::npos || anchor >= itemStart) {
+    if (anchor == std::string_view::npos) {
         return;
     }
     const size_t anchorEnd = html.find(kAnchorEnd, anchor + 7);
-    if (anchorEnd == std::string::npos || anchorEnd >= itemStart) {
+    if (anchorEnd == std::string_view::npos) {
         return;
     }
     const size_t textStart = html.find('>', anchor);
     if (textStart == std::string::npos || textStart >= anchorEnd) {
         return;
     }
-    post.itemRawTitle = html.substr(textStart + 1, anchorEnd - textStart - 1);
+    post.itemRawTitle = std::string(html.substr(textStart + 1, anchorEnd - textStart - 1));
     post.itemTitle = post.itemRawTitle;
     CleanTitle(post.itemTitle, job.input);
 }

@@ -1,11 +1,18 @@
 #include "titles/keyword_match.h"
 
+#include <optional>
+
 #include "base/mbcs_text.h"
+#include "base/substring_index.h"
 #include "base/text_helpers.h"
 
 namespace bramix {
 
 namespace {
+
+// Texts and terms whose sizes multiply to more than this are indexed: a plain
+// search costs up to their product, the index a fixed cost per character.
+constexpr size_t kIndexedAbove = 1 << 16;
 
 // The "C" locale's punctuation: printable ASCII that is neither a letter, a
 // digit nor the space.
@@ -48,7 +55,17 @@ bool MatchesSearchTerm(std::string_view term, std::string_view text) {
     std::string normalized(term);
     NormalizeSearchTerm(normalized);
     const std::string compactText = CompactForMatch(text);
-    if (ContainsOnCharBoundary(compactText, CompactForMatch(normalized))) {
+    const std::string compactTerm = CompactForMatch(normalized);
+    // A title can be the term, and a page can make both long: then one index
+    // of the text keeps the many words from costing a search of it each.
+    std::optional<SubstringIndex> index;
+    if (compactText.size() * compactTerm.size() > kIndexedAbove) {
+        index.emplace(compactText);
+    }
+    auto contains = [&](std::string_view part) {
+        return index ? index->Contains(part) : ContainsOnCharBoundary(compactText, part);
+    };
+    if (contains(compactTerm)) {
         return true;
     }
     normalized += ' ';
@@ -56,7 +73,7 @@ bool MatchesSearchTerm(std::string_view term, std::string_view text) {
     for (size_t space = normalized.find(' '); space != std::string::npos;
          space = normalized.find(' ', start)) {
         const std::string_view word = std::string_view(normalized).substr(start, space - start);
-        if (!ContainsOnCharBoundary(compactText, CompactForMatch(word))) {
+        if (!contains(CompactForMatch(word))) {
             return false;
         }
         start = space + 1;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace bramix {
 namespace {
 
@@ -72,6 +74,47 @@ TEST(ReplaceRepeatedlyTest, RepeatsUntilNothingIsLeft) {
     text = "x........y";
     ReplaceRepeatedly(text, "....", "...");
     EXPECT_EQ(text, "x...y");
+}
+
+TEST(ReplaceRepeatedlyTest, ReachesWhatRepeatedPassesReach) {
+    // Whole passes until nothing changes, as the rule reads; kept here as the
+    // reference for the one-pass version.
+    auto passes = [](std::string text, std::string_view from, std::string_view to) {
+        while (ReplaceAll(text, from, to) > 0) {
+        }
+        return text;
+    };
+    const std::pair<std::string_view, std::string_view> patterns[] = {
+        {"  ", " "}, {"!!", "!"},     {"--", "-"},          {"~~", "~"},
+        {"&&", "&"}, {"....", "..."}, {"amp;amp;", "amp;"}, {"[1].", "."},
+    };
+    // Texts of the patterns' own bytes and of two-byte characters whose
+    // second byte looks like them.
+    const char alphabet[] = {' ', '!', '-', '~', '&', '.', 'a',
+                             'm', 'p', ';', '[', '1', ']', '\xB0'};
+    std::mt19937 random(7);
+    for (int round = 0; round < 20000; ++round) {
+        std::string text;
+        const size_t length = random() % 24;
+        for (size_t i = 0; i < length; ++i) {
+            text += alphabet[random() % sizeof alphabet];
+        }
+        for (const auto& [from, to] : patterns) {
+            std::string once = text;
+            ReplaceRepeatedly(once, from, to);
+            ASSERT_EQ(once, passes(text, from, to)) << text << " / " << from;
+        }
+    }
+}
+
+TEST(ReplaceRepeatedlyTest, TakesOnePassOverALongRun) {
+    std::string text;
+    for (int i = 0; i < 60000; ++i) {
+        text += "[1]";
+    }
+    text += ".mp3";
+    ReplaceRepeatedly(text, "[1].", ".");
+    EXPECT_EQ(text, ".mp3");
 }
 
 TEST(ReplaceRepeatedlyTest, AGrowingReplacementRunsOnce) {
