@@ -1,0 +1,52 @@
+// Names of media files: what a link suggests, what a Content-Disposition
+// value says, and both through ResolveMediaLink with a file probe. Input: the
+// link, a line break, the Content-Disposition value, a line break, the
+// Content-Length value. Each link is resolved on a Naver page (names in code
+// page 949) and on a Tistory page (names percent-encoded UTF-8). Header
+// values are cut at 100 KiB, the longest header line libcurl accepts.
+
+#include "fuzz_support.h"
+#include "posts/media_names.h"
+#include "posts/media_resolution.h"
+
+namespace {
+
+using namespace bramix;
+
+// A tidied stem before a four-byte extension that is only lower-cased.
+bool IsTidyName(std::string_view name) {
+    return fuzz::IsTidy(name.substr(0, name.size() < 4 ? 0 : name.size() - 4));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static constexpr size_t kHeaderLimit = 100 * 1024;
+    const auto parts = fuzz::SplitLines(fuzz::AsText(data, size), 3);
+    const std::string link(parts[0]);
+    const std::string disposition(parts[1].substr(0, kHeaderLimit));
+    const std::string_view length = parts[2].substr(0, kHeaderLimit);
+
+    for (const LinkCoding coding : {LinkCoding::CodePage949, LinkCoding::Utf8}) {
+        const std::string name = FileNameFromLink(link, coding);
+        FUZZ_CHECK(link.find('/') != std::string::npos || name.empty());
+        FUZZ_CHECK(IsTidyName(name));
+    }
+    for (const bool naver : {false, true}) {
+        const std::string name = NameFromDisposition(disposition, naver);
+        FUZZ_CHECK(disposition.find("filename=") != std::string::npos || name.empty());
+        FUZZ_CHECK(IsTidyName(name));
+    }
+
+    for (const char* page :
+         {"http://blog.naver.com/PostView.nhn?blogId=fuzz&logNo=1", "http://fuzz.tistory.com/1"}) {
+        fuzz::FuzzSearch search(disposition, length, "zzz");
+        PostContext post;
+        post.pageUrl = page;
+        post.title = "Post Title";
+        post.linkUrl = link;
+        ResolveMediaLink(search.job(), post);
+        FUZZ_CHECK(search.finds() <= 1);
+    }
+    return 0;
+}

@@ -1,0 +1,139 @@
+// The byte and character helpers that markup, addresses and titles go
+// through. Input: a pattern line, a replacement line, then the text.
+
+#include <optional>
+
+#include "base/mbcs_text.h"
+#include "base/percent_coding.h"
+#include "fuzz_support.h"
+#include "net/address.h"
+#include "net/http_request.h"
+
+namespace {
+
+using namespace bramix;
+using fuzz::ForEachCharacter;
+
+constexpr size_t npos = std::string_view::npos;
+
+bool IsCharacterStart(std::string_view text, size_t position) {
+    bool start = position == text.size();
+    ForEachCharacter(text, [&](size_t i) { start = start || i == position; });
+    return start;
+}
+
+void CheckTrimming(std::string_view text, std::string_view pattern) {
+    std::string trimmed(text);
+    TrimSpaces(trimmed);
+    FUZZ_CHECK(fuzz::IsTrimmed(trimmed));
+    FUZZ_CHECK(text.find(trimmed) != npos);
+
+    if (!pattern.empty()) {
+        const char ch = pattern[0];
+        std::string stripped(text);
+        TrimChar(stripped, ch);
+        FUZZ_CHECK(text.find(stripped) != npos);
+        FUZZ_CHECK(stripped.empty() || stripped.front() != ch);
+    }
+}
+
+void CheckPercentCoding(std::string_view text) {
+    const std::string encoded = UrlEncode(std::string(text));
+    FUZZ_CHECK(encoded.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
+                                         "0123456789-_.+%") == npos);
+    // Decoding gives the text back, every white space byte as a space.
+    std::string spaced(text);
+    for (char& c : spaced) {
+        c = IsSpaceByte(static_cast<unsigned char>(c)) ? ' ' : c;
+    }
+    FUZZ_CHECK(PercentDecode(encoded) == spaced);
+    FUZZ_CHECK(PercentDecode(text).size() <= text.size());
+
+    const std::string wire = EscapeForRequest(text);
+    for (const char c : wire) {
+        FUZZ_CHECK(static_cast<unsigned char>(c) > 0x20 && static_cast<unsigned char>(c) < 0x7F);
+    }
+    FUZZ_CHECK(wire.size() >= text.size());
+}
+
+void CheckCharacterSearch(std::string_view text, std::string_view pattern,
+                          std::string_view replacement) {
+    const size_t found = FindOnCharBoundary(text, pattern);
+    if (found != npos) {
+        FUZZ_CHECK(text.substr(found, pattern.size()) == pattern);
+        FUZZ_CHECK(IsCharacterStart(text, found));
+        // Nothing on a boundary before it; the naive check is kept to short texts.
+        if (text.size() <= 4096 && found > 0) {
+            FUZZ_CHECK(FindOnCharBoundary(text.substr(0, found + pattern.size() - 1), pattern) ==
+                       npos);
+        }
+    }
+
+    std::string replaced(text);
+    const int count = ReplaceAll(replaced, pattern, replacement);
+    FUZZ_CHECK(count >= 0);
+    FUZZ_CHECK(replaced.size() + count * pattern.size() ==
+               text.size() + count * replacement.size());
+    FUZZ_CHECK((count == 0) == (pattern.empty() || found == npos));
+
+    // Repeated replacement is defined as ReplaceAll until a pass replaces
+    // nothing, for a replacement of whole characters; passes cost too much to
+    // compare on long texts.
+    if (!pattern.empty() && replacement.size() < pattern.size() &&
+        fuzz::EndsOnCharBoundary(replacement)) {
+        std::string repeated(text);
+        ReplaceRepeatedly(repeated, pattern, replacement);
+        FUZZ_CHECK(FindOnCharBoundary(repeated, pattern) == npos);
+        if (text.size() <= 2048) {
+            std::string passes(text);
+            while (ReplaceAll(passes, pattern, replacement) > 0) {
+            }
+            FUZZ_CHECK(repeated == passes);
+        }
+    }
+
+    std::string lowered(text);
+    LowerAscii(lowered);
+    FUZZ_CHECK(lowered.size() == text.size());
+    FUZZ_CHECK(
+        fuzz::NoSingleByteCharacter(lowered, [](unsigned char c) { return c >= 'A' && c <= 'Z'; }));
+}
+
+void CheckByteReplacement(std::string_view text, std::string_view pattern,
+                          std::string_view replacement) {
+    std::string replaced(text);
+    ReplaceBytes(replaced, pattern, replacement);
+    if (pattern.empty() || text.find(pattern) == npos) {
+        FUZZ_CHECK(replaced == text);
+    } else {
+        FUZZ_CHECK(replaced != text || pattern == replacement);
+    }
+}
+
+void CheckAddress(std::string_view text) {
+    const std::optional<ParsedAddress> parsed = ParseAddress(text);
+    if (!parsed) {
+        return;
+    }
+    const size_t separator = text.find("://");
+    FUZZ_CHECK(separator != npos && separator > 0);
+    std::string scheme(text.substr(0, separator));
+    LowerAscii(scheme);
+    FUZZ_CHECK((parsed->service == ServiceType::Http) == (scheme == "http"));
+    FUZZ_CHECK((parsed->service == ServiceType::Https) == (scheme == "https"));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const auto parts = fuzz::SplitLines(fuzz::AsText(data, size), 3);
+    const std::string_view pattern = parts[0];
+    const std::string_view replacement = parts[1];
+    const std::string_view text = parts[2];
+    CheckTrimming(text, pattern);
+    CheckPercentCoding(text);
+    CheckCharacterSearch(text, pattern, replacement);
+    CheckByteReplacement(text, pattern, replacement);
+    CheckAddress(text);
+    return 0;
+}
