@@ -40,12 +40,12 @@ void AnalyzeDaumPost(SearchJob& job, const std::string& address) {
         return;
     }
     std::string page;
-    if (!job.web->FetchPage(post.pageUrl, page, job.stopFlag)) {
+    if (!FetchCounted(job, SearchService::Posts, post.pageUrl, page)) {
         return;
     }
     if (const std::string source = MainFrameSource(page); !source.empty()) {
         post.pageUrl = std::string("http://") + HOST_DAUM_BLOG + source;
-        if (StopRequested(job) || !job.web->FetchPage(post.pageUrl, page, job.stopFlag)) {
+        if (StopRequested(job) || !FetchCounted(job, SearchService::Posts, post.pageUrl, page)) {
             return;
         }
     }

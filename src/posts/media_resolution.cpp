@@ -7,6 +7,7 @@
 #include "base/mbcs_text.h"
 #include "base/percent_coding.h"
 #include "base/text_helpers.h"
+#include "posts/media_names.h"
 #include "posts/site_constants.h"
 #include "titles/keyword_match.h"
 #include "titles/title_cleaning.h"
@@ -14,16 +15,6 @@
 namespace bramix {
 
 namespace {
-
-// Naver serves file names undecoded and in code page 949, and marks its
-// attachment links with a parameter that the file server does not want.
-bool IsNaverLink(const std::string& link, const std::string& pageUrl) {
-    if (Contains(link, std::string(".") + DOMAIN_DAUM + "/")) {
-        return false;
-    }
-    return Contains(link, std::string(".") + DOMAIN_NAVER_FILES + "/") ||
-           Contains(pageUrl, std::string(".") + DOMAIN_NAVER + "/");
-}
 
 std::string LowerCasedExtension(std::string_view name) {
     std::string lowered(name);
@@ -52,24 +43,6 @@ uint32_t ParseContentLength(const std::string& value) {
         number = number < 0 ? INT32_MIN : static_cast<long long>(UINT32_MAX);
     }
     return static_cast<uint32_t>(number);
-}
-
-// The name in a Content-Disposition value, or empty.
-std::string NameFromDisposition(const std::string& disposition, bool naverLink) {
-    static constexpr std::string_view kFilename = "filename=";
-    const size_t at = disposition.find(kFilename);
-    if (at == std::string::npos) {
-        return {};
-    }
-    std::string name = disposition.substr(at + kFilename.size());
-    TrimSpaces(name);
-    TrimChar(name, '"');
-    TrimSpaces(name);
-    if (!naverLink) {
-        name = Utf8ToAnsi(PercentDecode(name));
-    }
-    TidyFileName(name);
-    return name;
 }
 
 bool StemIsOnlyNumbering(std::string_view stem) {
@@ -102,7 +75,7 @@ void ResolveMediaLink(SearchJob& job, PostContext& post) {
     FoundFile found;
     found.fileName = FileNameFromLink(link);
 
-    const FileProbe probe = job.web->ProbeFile(link, job.stopFlag);
+    const FileProbe probe = ProbeCounted(job, link);
     if (!probe.result) {
         job.seenLinks.insert(link);
         return;
@@ -145,21 +118,6 @@ void ReportFoundFile(SearchJob& job, PostContext& post, FoundFile& found) {
     if (job.callback) {
         job.callback(SEARCH_EV_FOUND, 0, FoundFileDatum(found));
     }
-}
-
-std::string FileNameFromLink(const std::string& link) {
-    const size_t slash = link.rfind('/');
-    if (slash == std::string::npos) {
-        return {};
-    }
-    std::string name = link.substr(slash + 1);
-    static constexpr std::string_view kFilename = "filename=";
-    if (const size_t at = name.find(kFilename); at != std::string::npos) {
-        name.erase(0, at + kFilename.size());
-    }
-    name = PercentDecode(name);
-    TidyFileName(name);
-    return name;
 }
 
 }  // namespace bramix

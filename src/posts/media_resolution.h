@@ -21,8 +21,4 @@ void ResolveMediaLink(SearchJob& job, PostContext& post);
 // SEARCH_EV_FOUND, unless the post's linkUrl was seen already.
 void ReportFoundFile(SearchJob& job, PostContext& post, FoundFile& found);
 
-// The name a link itself suggests: its last path segment, or what follows a
-// "filename=" in it, decoded and tidied. Empty without a '/'.
-std::string FileNameFromLink(const std::string& link);
-
 }  // namespace bramix

@@ -22,7 +22,7 @@ void AnalyzeNaverPost(SearchJob& job, const std::string& address) {
     if (!Contains(post.pageUrl, "/PostView.nhn?") || StopRequested(job)) {
         return;
     }
-    if (!job.web->FetchPage(post.pageUrl, post.html, job.stopFlag)) {
+    if (!FetchCounted(job, SearchService::Posts, post.pageUrl, post.html)) {
         return;
     }
     // Naver pages are code page 949 already.

@@ -29,9 +29,36 @@ inline constexpr int FILE_TYPE_ZIP = 3;
 // returned. Its result is ignored. A FoundFile is valid only during the call.
 using SearchEventCallback = std::function<int(int code, int value, intptr_t data)>;
 
+// The services a search asks, for counting what it asked of each.
+enum class SearchService { GoogleTistory, GoogleDaum, Naver, Posts, FileProbes };
+inline constexpr int kSearchServiceCount = 5;
+
+// "Google/Tistory", "Google/Daum", "Naver", "posts", "file probes".
+const char* ServiceName(SearchService service);
+
+// What a job asked of each service and how much of it failed. A request that
+// the job's own stop ended counts neither way.
+struct SearchStats {
+    struct Requests {
+        int made = 0;
+        int failed = 0;
+        std::string firstError;  // Describe() of the first failure
+    };
+    Requests services[kSearchServiceCount];
+
+    void Count(SearchService service, const FetchResult& result);
+    const Requests& Of(SearchService service) const { return services[static_cast<int>(service)]; }
+    bool AnyFailed() const;
+    // Result pages or posts were asked for and not one could be read: no
+    // service was reachable.
+    bool NothingRead() const;
+    // The first error of the first service that failed, for the user.
+    std::string FirstError() const;
+};
+
 // Filled by the starter before the thread starts. While the job runs the
 // starter writes only stopFlag; the job's own working state is written by the
-// search thread only.
+// search thread only, and the starter may read it after the end event.
 struct SearchJob {
     std::string input;     // trimmed, never empty; code page 949
     StopFlag stopFlag{0};  // nonzero: stop requested; the job only reads it
@@ -41,7 +68,13 @@ struct SearchJob {
     // Media addresses already decided on in this job, reported or not. Emptied
     // when the job starts.
     std::unordered_set<std::string> seenLinks;
+    SearchStats stats;  // emptied when the job starts
 };
+
+// The job's requests through its WebClient, each counted under its service.
+FetchResult FetchCounted(SearchJob& job, SearchService service, const std::string& url,
+                         std::string& text);
+FileProbe ProbeCounted(SearchJob& job, const std::string& url);
 
 // True when the job's stop has been asked for.
 inline bool StopRequested(SearchJob& job) {

@@ -183,7 +183,7 @@ void AnalyzeTistoryPost(SearchJob& job, const std::string& address) {
         return;
     }
     std::string page;
-    if (!job.web->FetchPage(post.pageUrl, page, job.stopFlag)) {
+    if (!FetchCounted(job, SearchService::Posts, post.pageUrl, page)) {
         return;
     }
     post.html = Utf8ToAnsi(page);

@@ -52,13 +52,13 @@ using Parser = bool (*)(std::string_view, std::vector<std::string>&);
 
 // Fetches one result page unless a stop was asked for; a failed fetch adds
 // nothing.
-void Query(SearchJob& job, const std::string& url, Parser parse,
+void Query(SearchJob& job, SearchService service, const std::string& url, Parser parse,
            std::vector<std::string>& results) {
     if (StopRequested(job)) {
         return;
     }
     std::string page;
-    if (job.web->FetchPage(url, page, job.stopFlag)) {
+    if (FetchCounted(job, service, url, page)) {
         parse(page, results);
     }
 }
@@ -86,13 +86,16 @@ bool CollectPostAddresses(SearchJob& job, std::vector<std::string>& addresses, i
 
     std::vector<std::string> tistory, daumMp3, naverMp3, daumWma, naverWma;
     if (pass == 2 || pass == 3) {
-        Query(job, DaumQuery(googleTerm, "+mp3", pass), ParseGoogleResults, daumMp3);
-        Query(job, DaumQuery(googleTerm, "+wma", pass), ParseGoogleResults, daumWma);
-        Query(job, NaverQuery(naverTerm, "%20mp3", pass), ParseNaverResults, naverMp3);
-        Query(job, NaverQuery(naverTerm, "%20wma", pass), ParseNaverResults, naverWma);
+        const auto daum = SearchService::GoogleDaum;
+        const auto naver = SearchService::Naver;
+        Query(job, daum, DaumQuery(googleTerm, "+mp3", pass), ParseGoogleResults, daumMp3);
+        Query(job, daum, DaumQuery(googleTerm, "+wma", pass), ParseGoogleResults, daumWma);
+        Query(job, naver, NaverQuery(naverTerm, "%20mp3", pass), ParseNaverResults, naverMp3);
+        Query(job, naver, NaverQuery(naverTerm, "%20wma", pass), ParseNaverResults, naverWma);
     }
     if (pass < 5) {  // the job's passes; a later one would ask Tistory past its pages
-        Query(job, TistoryQuery(googleTerm, pass), ParseGoogleResults, tistory);
+        Query(job, SearchService::GoogleTistory, TistoryQuery(googleTerm, pass), ParseGoogleResults,
+              tistory);
     }
     for (auto* list : {&tistory, &daumMp3, &naverMp3, &daumWma, &naverWma}) {
         addresses.insert(addresses.end(), list->begin(), list->end());

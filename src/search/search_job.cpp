@@ -9,6 +9,7 @@
 #include "posts/post_analyzers.h"
 #include "posts/site_constants.h"
 #include "search/search_engines.h"
+#include "titles/keyword_match.h"
 
 namespace bramix {
 
@@ -46,12 +47,21 @@ void RunSearchTerm(SearchJob& job) {
     if (StopRequested(job)) {
         return;
     }
+    std::string term = job.input;
+    const bool nothingToAsk = NormalizeSearchTerm(term).empty();
     for (int pass = 0; pass < 5; ++pass) {
         const int start = kPassStart[pass];
         Send(job, SEARCH_EV_POSITION, start, SEARCH_PROGRESS_MAX);
         std::vector<std::string> addresses;
         if (!CollectPostAddresses(job, addresses, pass)) {
-            return;  // a pass without a single address ends the search
+            // The first passes ask Tistory alone: without an address from it
+            // the search still asks Daum and Naver in pass 2 (an empty first
+            // page means an empty second one). Any later empty pass ends it.
+            if (nothingToAsk || pass >= 2 || StopRequested(job)) {
+                return;
+            }
+            pass = 1;
+            continue;
         }
         if (!StopRequested(job)) {
             for (size_t i = 0; i < addresses.size(); ++i) {
@@ -75,6 +85,7 @@ void RunSearchTerm(SearchJob& job) {
 
 int SearchThreadProc(SearchJob* job) {
     job->seenLinks.clear();
+    job->stats = SearchStats{};
     Send(*job, SEARCH_EV_RANGE, 0, SEARCH_PROGRESS_MAX);
     if (const auto address = ParseAddress(job->input)) {
         // One post; any scheme but http is left alone.

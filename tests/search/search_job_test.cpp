@@ -67,7 +67,7 @@ TEST_F(SearchJobTest, AnHttpAddressIsAnalysedAloneWithoutPositionsOrPause) {
 
 TEST_F(SearchJobTest, AnAddressWithoutSchemeIsASearchTerm) {
     Run("blog.naver.com/a/1");
-    ASSERT_EQ(web_.Requests().size(), 1u);
+    ASSERT_FALSE(web_.Requests().empty());
     EXPECT_EQ(web_.RequestedUrls()[0].find("http://www.google.co.kr/search?as_q="), 0u);
 }
 
@@ -78,11 +78,38 @@ TEST_F(SearchJobTest, AStopBeforeTheStartAsksNothing) {
     EXPECT_TRUE(web_.Requests().empty());
 }
 
-TEST_F(SearchJobTest, AFirstPassWithoutAddressesEndsTheSearch) {
+TEST_F(SearchJobTest, AnEmptyFirstPassStillAsksDaumAndNaver) {
+    // A term that only Naver blogs carry: Tistory has nothing for it.
     Run("abc");
-    EXPECT_EQ(recorder_.Positions(), (std::vector<int>{0, 130}));
-    EXPECT_EQ(web_.RequestedUrls(), std::vector<std::string>{kTistoryPass0});
+    EXPECT_EQ(recorder_.Positions(), (std::vector<int>{0, 20, 130}));
+    EXPECT_EQ(web_.RequestedUrls(),
+              (std::vector<std::string>{
+                  kTistoryPass0,
+                  "http://www.google.co.kr/search?as_q=abc+mp3&num=10&as_sitesearch=blog.daum.net"
+                  "&start=0",
+                  "http://www.google.co.kr/search?as_q=abc+wma&num=10&as_sitesearch=blog.daum.net"
+                  "&start=0",
+                  "http://search.naver.com/search.naver?where=post&query=abc%20mp3&start=10",
+                  "http://search.naver.com/search.naver?where=post&query=abc%20wma&start=10",
+                  "http://www.google.co.kr/search?as_q=abc+mp3&num=10&as_sitesearch=tistory.com"
+                  "&start=20",
+              }));
     EXPECT_EQ(recorder_.CodesWithoutFinds().back(), SEARCH_EV_END);
+}
+
+TEST_F(SearchJobTest, AnEmptySecondPassGoesOnWithTheThirdAndAnEmptyThirdEnds) {
+    web_.Set(kTistoryPass0, standin::Page(ResultsPage({"http://a.tistory.com/1"})));
+    Run("abc");
+    // Pass 1 (Tistory page 2) is empty: pass 2 asks every service, finds
+    // nothing, and the search ends before pass 3.
+    EXPECT_EQ(recorder_.Positions(), (std::vector<int>{0, 0, 10, 20, 130}));
+    EXPECT_EQ(web_.Requests().size(), 1u + 1 + 1 + 5);
+}
+
+TEST_F(SearchJobTest, ATermOfNothingButMp3AsksNothing) {
+    Run(" MP3 ");
+    EXPECT_EQ(recorder_.Positions(), (std::vector<int>{0, 130}));
+    EXPECT_TRUE(web_.Requests().empty());
 }
 
 TEST_F(SearchJobTest, DuplicateAddressesAdvanceThePositionButAreAnalysedOnce) {
@@ -92,7 +119,7 @@ TEST_F(SearchJobTest, DuplicateAddressesAdvanceThePositionButAreAnalysedOnce) {
     web_.Set("http://a.tistory.com/1", standin::Page(PostWithFile("http://a.tistory.com/f1")));
     web_.Set("http://b.tistory.com/2", standin::Page(PostWithFile("http://a.tistory.com/f1")));
     Run("abc");
-    EXPECT_EQ(recorder_.Positions(), (std::vector<int>{0, 0, 1, 2, 10, 130}));
+    EXPECT_EQ(recorder_.Positions(), (std::vector<int>{0, 0, 1, 2, 10, 20, 130}));
     size_t postFetches = 0;
     for (const std::string& url : web_.RequestedUrls()) {
         postFetches += url == "http://a.tistory.com/1" ? 1 : 0;

@@ -1,0 +1,77 @@
+#include "posts/search_records.h"
+
+namespace bramix {
+
+const char* ServiceName(SearchService service) {
+    switch (service) {
+        case SearchService::GoogleTistory:
+            return "Google/Tistory";
+        case SearchService::GoogleDaum:
+            return "Google/Daum";
+        case SearchService::Naver:
+            return "Naver";
+        case SearchService::Posts:
+            return "posts";
+        case SearchService::FileProbes:
+            return "file probes";
+    }
+    return "";
+}
+
+void SearchStats::Count(SearchService service, const FetchResult& result) {
+    if (result.outcome == FetchOutcome::Stopped) {
+        return;
+    }
+    Requests& requests = services[static_cast<int>(service)];
+    ++requests.made;
+    if (!result.ok()) {
+        ++requests.failed;
+        if (requests.firstError.empty()) {
+            requests.firstError = Describe(result);
+        }
+    }
+}
+
+FetchResult FetchCounted(SearchJob& job, SearchService service, const std::string& url,
+                         std::string& text) {
+    const FetchResult result = job.web->FetchPage(url, text, job.stopFlag);
+    job.stats.Count(service, result);
+    return result;
+}
+
+FileProbe ProbeCounted(SearchJob& job, const std::string& url) {
+    FileProbe probe = job.web->ProbeFile(url, job.stopFlag);
+    job.stats.Count(SearchService::FileProbes, probe.result);
+    return probe;
+}
+
+bool SearchStats::AnyFailed() const {
+    for (const Requests& requests : services) {
+        if (requests.failed > 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool SearchStats::NothingRead() const {
+    int made = 0;
+    int read = 0;
+    for (const SearchService service : {SearchService::GoogleTistory, SearchService::GoogleDaum,
+                                        SearchService::Naver, SearchService::Posts}) {
+        made += Of(service).made;
+        read += Of(service).made - Of(service).failed;
+    }
+    return made > 0 && read == 0;
+}
+
+std::string SearchStats::FirstError() const {
+    for (const Requests& requests : services) {
+        if (!requests.firstError.empty()) {
+            return requests.firstError;
+        }
+    }
+    return {};
+}
+
+}  // namespace bramix
