@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QUrl>
 
 #include "download/disk_names.h"
@@ -31,9 +30,7 @@ int main(int argc, char** argv) {
     const bramix::NetworkSetup network;
     QApplication application(argc, argv);
     application.setApplicationName("Bramix");
-    const std::string folder = bramix::DownloadFolder(
-        bramix::ExecutablePath(),
-        QStandardPaths::writableLocation(QStandardPaths::DownloadLocation).toStdString());
+    const std::string folder = bramix::DownloadFolder(bramix::ExecutablePath());
     bramix::ui::BramixDialog dialog(folder, GuideUrl());
     dialog.show();
     dialog.exec();

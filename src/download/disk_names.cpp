@@ -3,22 +3,31 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
+#include <fstream>
 
 #include "base/code_page.h"
 #include "base/file_name_parts.h"
 #include "base/text_helpers.h"
+#include "download/partial_file.h"
 
 namespace bramix {
 
 namespace {
 
-constexpr size_t kNameMax = 255;
+// 255 bytes a name, and room for ".part" after it.
+constexpr size_t kNameMax = 255 - 5;
 
 bool Exists(const std::string& path) {
     struct stat info {};
     return lstat(path.c_str(), &info) == 0;  // a dangling link counts too
+}
+
+bool IsContinuationByte(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
 
 // Cuts UTF-8 text to at most `size` bytes without splitting a character.
@@ -27,7 +36,7 @@ std::string CutUtf8(const std::string& text, size_t size) {
         return text;
     }
     size_t end = size;
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
+    while (end > 0 && IsContinuationByte(text[end])) {
         --end;
     }
     return text.substr(0, end);
@@ -42,33 +51,67 @@ bool IsWritableFolder(const std::string& folder) {
            access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
+std::string HomeFolder() {
+    const char* home = std::getenv("HOME");
+    return home != nullptr && home[0] == '/' ? home : "/";
+}
+
+// The value of XDG_DOWNLOAD_DIR in a user-dirs.dirs file: a line
+// XDG_DOWNLOAD_DIR="$HOME/yyy" or XDG_DOWNLOAD_DIR="/yyy".
+std::string DownloadDirSetting(const std::string& file, const std::string& home) {
+    static constexpr std::string_view kKey = "XDG_DOWNLOAD_DIR=\"";
+    std::ifstream settings(file);
+    std::string setting;
+    for (std::string line; std::getline(settings, line);) {
+        TrimSpaces(line);
+        if (line.rfind(kKey, 0) != 0 || line.back() != '"' || line.size() <= kKey.size()) {
+            continue;
+        }
+        std::string value = line.substr(kKey.size(), line.size() - kKey.size() - 1);
+        if (value.rfind("$HOME", 0) == 0) {
+            value = home + value.substr(5);
+        }
+        if (!value.empty() && value[0] == '/') {
+            setting = value;  // the last one counts, as the shell reads the file
+        }
+    }
+    return setting;
+}
+
 }  // namespace
 
 std::string SafeFileName(const std::string& stem, const std::string& extension) {
-    std::string safeStem = stem;
-    std::string safeExtension = extension;
-    for (std::string* part : {&safeStem, &safeExtension}) {
-        for (char& c : *part) {
-            if (c == '/' || c == '\0') {
-                c = ' ';
-            }
+    // Short enough first, so that what the cut leaves at the end is trimmed too.
+    const std::string shortExtension = CutUtf8(extension, kNameMax / 2);
+    std::string name = CutUtf8(stem, kNameMax - shortExtension.size()) + shortExtension;
+    for (char& c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '/' || byte < 0x20 || byte == 0x7F) {
+            c = ' ';
         }
     }
-    safeExtension = CutUtf8(safeExtension, kNameMax / 2);
-    safeStem = CutUtf8(safeStem, kNameMax - safeExtension.size());
-    std::string name = safeStem + safeExtension;
-    if (name.empty() || name == "." || name == "..") {
-        name = "download" + safeExtension;
+    // Spaces at either end of the whole name go; the stem keeps its end.
+    const size_t stemSize = name.size() - shortExtension.size();
+    const size_t begin = std::min(name.find_first_not_of(' '), name.size());
+    const size_t end = std::max(begin, name.find_last_not_of(' ') + 1);
+    const size_t split = std::clamp(stemSize, begin, end);
+    std::string safeStem = name.substr(begin, split - begin);
+    const std::string safeExtension = name.substr(split, end - split);
+    const std::string whole = safeStem + safeExtension;
+    if (safeStem.empty() || whole == "." || whole == "..") {
+        safeStem = "download";  // also for a bare extension
     }
-    return name;
+    return safeStem + safeExtension;
 }
 
-std::string FreeDownloadPath(const std::string& folder, const std::string& fileName, uint32_t tick,
-                             std::string& listName) {
-    const FileNameParts parts = SplitFileName(fileName);
-    const std::string utf8Stem = AnsiToUtf8(parts.stem);
-    const std::string utf8Extension = AnsiToUtf8(parts.extension);
-
+std::string FreeFileName(const std::string& folder, const std::string& name, uint32_t tick) {
+    // The extension is the last four bytes, moved back to a character's start.
+    size_t split = name.size() < 4 ? 0 : name.size() - 4;
+    while (split > 0 && IsContinuationByte(name[split])) {
+        --split;
+    }
+    const std::string stem = name.substr(0, split);
+    const std::string extension = name.substr(split);
     std::string suffix;
     for (unsigned attempt = 0;; ++attempt) {
         if (attempt == 1) {
@@ -77,16 +120,33 @@ std::string FreeDownloadPath(const std::string& folder, const std::string& fileN
             suffix = "_" + std::to_string(tick) + "_" + std::to_string(attempt - 1);
         }
         // The suffix must survive shortening, so it goes with the extension.
-        const std::string name = SafeFileName(utf8Stem, suffix + utf8Extension);
-        const std::string path = folder + "/" + name;
-        if (!Exists(path)) {
-            listName = Utf8ToAnsi(name);
-            return path;
+        const std::string candidate = SafeFileName(stem, suffix + extension);
+        const std::string path = folder + "/" + candidate;
+        if (!Exists(path) && !Exists(PartPathOf(path))) {
+            return candidate;
         }
     }
 }
 
-std::string DownloadFolder(const std::string& executablePath, const std::string& fallback) {
+std::string FreeDownloadPath(const std::string& folder, const std::string& fileName, uint32_t tick,
+                             std::string& listName) {
+    const FileNameParts parts = SplitFileName(fileName);
+    const std::string name =
+        FreeFileName(folder, AnsiToUtf8(parts.stem) + AnsiToUtf8(parts.extension), tick);
+    listName = Utf8ToAnsi(name);
+    return folder + "/" + name;
+}
+
+std::string UserDownloadFolder() {
+    const std::string home = HomeFolder();
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    const std::string configFolder =
+        config != nullptr && config[0] == '/' ? config : home + "/.config";
+    const std::string setting = DownloadDirSetting(configFolder + "/user-dirs.dirs", home);
+    return !setting.empty() ? setting : home + "/Downloads";
+}
+
+std::string DownloadFolder(const std::string& executablePath) {
     std::string folder = executablePath;
     if (const size_t slash = folder.rfind('/'); slash != std::string::npos) {
         folder.erase(slash);
@@ -97,14 +157,24 @@ std::string DownloadFolder(const std::string& executablePath, const std::string&
     if (EndsWith(folder, "/Release")) {
         folder.erase(folder.size() - 8);
     }
-    folder += "/incoming";
-    if (IsWritableFolder(folder)) {
-        return folder;
+    if (!EndsWith(folder, "/bin") && IsWritableFolder(folder + "/incoming")) {
+        return folder + "/incoming";
     }
-    const std::string other = fallback + "/Bramix";
-    mkdir(fallback.c_str(), 0755);
-    mkdir(other.c_str(), 0755);
-    return other;
+    return UserDownloadFolder() + "/Bramix";
+}
+
+bool MakeFolder(const std::string& folder) {
+    for (size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
+        const std::string step = folder.substr(0, slash);
+        if (!step.empty()) {
+            mkdir(step.c_str(), 0755);
+        }
+        if (slash == std::string::npos) {
+            break;
+        }
+    }
+    struct stat info {};
+    return stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 std::string ExecutablePath() {

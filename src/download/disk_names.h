@@ -4,29 +4,43 @@
 // safe and free. Names on the lists are code page 949; names on disk UTF-8.
 
 #include <cstdint>
-#include <functional>
 #include <string>
 
 namespace bramix {
 
-// A plain file name inside a folder, in UTF-8: separators and NULs become
-// spaces, an empty, "." or ".." name becomes "download", and a name longer
-// than 255 bytes loses the end of its stem, on a character boundary, keeping
-// `extension`. `stem` and `extension` are UTF-8.
+// A plain file name inside a folder, in UTF-8: separators, NULs and control
+// bytes (0x01 to 0x1F, 0x7F) become spaces and spaces at either end go; a
+// name without a stem (empty, only an extension, "." or "..") gets the stem
+// "download"; a name longer than leaves room for ".part" loses the end of its
+// stem, on a character boundary, keeping `extension`. `stem` and `extension`
+// are UTF-8.
 std::string SafeFileName(const std::string& stem, const std::string& extension);
 
-// The first free path for the list name `fileName` (code page 949) in
-// `folder`: the name itself; when anything exists there (a file, a folder, a
-// dangling link) stem + "_" + tick + extension; then stem + "_" + tick + "_1",
-// "_2", ... Returns the path (UTF-8) and sets `listName` to the name chosen,
-// in code page 949.
+// The first free name in `folder` for the UTF-8 name `name`, whose last four
+// bytes are its extension: the name itself; when anything exists there or at
+// its ".part" (a file, a folder, a dangling link), stem + "_" + tick +
+// extension; then stem + "_" + tick + "_1", "_2", ...
+std::string FreeFileName(const std::string& folder, const std::string& name, uint32_t tick);
+
+// FreeFileName for a list name (code page 949): returns the path (UTF-8) and
+// sets `listName` to the name chosen, in code page 949.
 std::string FreeDownloadPath(const std::string& folder, const std::string& fileName, uint32_t tick,
                              std::string& listName);
 
-// "<executable folder>/incoming", a trailing "/Debug" or "/Release" taken off
-// the folder first. When that cannot be created or written, `fallback` (the
-// user's download folder) + "/Bramix". The folder is created.
-std::string DownloadFolder(const std::string& executablePath, const std::string& fallback);
+// The user's download folder: XDG_DOWNLOAD_DIR of user-dirs.dirs (in
+// $XDG_CONFIG_HOME, else ~/.config) when it is set there, else ~/Downloads.
+std::string UserDownloadFolder();
+
+// Where the window and the command line save: "<executable folder>/incoming"
+// (a trailing "/Debug" or "/Release" taken off the folder first), created
+// here; but the user's download folder + "/Bramix" when the executable's
+// folder is named "bin" (an installed program) or "incoming" cannot be made
+// or written. The latter is made when the first download starts.
+std::string DownloadFolder(const std::string& executablePath);
+
+// Makes `folder` and any folder above it that is missing; true when it
+// exists afterwards.
+bool MakeFolder(const std::string& folder);
 
 // The path of the running executable.
 std::string ExecutablePath();

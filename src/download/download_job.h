@@ -1,9 +1,12 @@
 #pragma once
 
-// The download worker: fetches one file from an address into a new file on
-// disk, on a thread of its own, reporting progress and its end. It knows
-// nothing of lists or queues.
+// The download worker: fetches one file from an address into the download
+// folder, on a thread of its own, reporting progress and its end. It knows
+// nothing of lists or queues. The bytes go to PATH.part (download/partial_file.h)
+// and the file takes its name only when it is whole, never replacing a file;
+// a failed or stopped download leaves its .part for a later attempt to resume.
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -14,8 +17,11 @@
 
 namespace bramix {
 
-inline constexpr int DOWNLOAD_EV_PROGRESS = 101;  // value: bytes so far; data: total or 0
+inline constexpr int DOWNLOAD_EV_PROGRESS = 101;  // value: bytes in the file; data: total or 0
 inline constexpr int DOWNLOAD_EV_END = 102;       // data: address of the DownloadJob
+
+// A file server gets longer to answer a connect than a search page does.
+inline constexpr std::chrono::seconds kDownloadConnectTimeout{30};
 
 // Called on the worker thread, synchronously; the result is ignored. It must
 // not wait for the worker thread.
@@ -25,30 +31,50 @@ using DownloadEventCallback = std::function<int(int code, uint64_t value, intptr
 enum class DownloadOutcome {
     Saved,          // the whole file is at `path`
     Stopped,        // the stop flag ended the transfer or the pause before it
-    NameTaken,      // something appeared at `path` before the file could be made
+    NameTaken,      // something appeared at the .part before the download could make it
     FileError,      // the file could not be made or written
-    HttpStatus,     // the server answered with an error status
-    TransferError,  // no connection, a time-out, a stall, a broken transfer
+    HttpStatus,     // the server answered with another status than the one asked for
+    TransferError,  // no connection, a time-out, a stall, a broken or short transfer
 };
 
 // Filled by the starter before the thread starts. While the worker runs the
-// starter writes only stopFlag (0 -> 1); the worker writes the results before
-// its end event, and the starter reads them during or after that event.
+// starter writes only stopFlag (0 -> 1) and reads `pausing`; the worker writes
+// the results before its end event, and the starter reads them during or
+// after that event.
 struct DownloadJob {
-    std::string url;
-    std::string path;  // UTF-8; created exclusively, never written over
+    std::string url;   // bytes as given; escaped on the wire
+    std::string path;  // UTF-8: the file's name once whole; see nameFromAnswer
     DownloadEventCallback callback;
     StopFlag stopFlag{0};
 
     // Waited out, interruptibly, before the transfer: the pause before a
     // retry, so that a dead link is not hammered.
     std::chrono::milliseconds retryPause{0};
+    std::chrono::milliseconds connectTimeout = kDownloadConnectTimeout;
     std::chrono::seconds stallLimit = kStallLimit;
 
-    // Results, written once by the worker before its end event.
+    // The .part at `path` + ".part" was left by an earlier attempt at this
+    // same file: the worker may continue it (with `validator`) or start it
+    // over. Otherwise the .part is created exclusively.
+    bool partIsOurs = false;
+    // In: the validator of the .part's bytes (empty: none, so no resume).
+    // Out: the validator of this answer.
+    std::string validator;
+
+    // When set, the name comes from the answer: called on the worker thread
+    // with the final answer's Content-Disposition (maybe empty) before the
+    // first byte is written; returns a UTF-8 file name, which takes the place
+    // of `path`'s last segment (made free as the queue's names are).
+    std::function<std::string(const std::string& contentDisposition)> nameFromAnswer;
+
+    // True while the worker waits out its retry pause: set by the starter
+    // with the pause, cleared by the worker when it ends.
+    std::atomic<bool> pausing{false};
+
+    // Results, written once by the worker before its end event. `path` holds
+    // the name the file took, and partIsOurs tells whether a .part is left.
     DownloadOutcome outcome = DownloadOutcome::Stopped;
-    std::string detail;        // the status, libcurl's or the file system's message
-    bool createdFile = false;  // the worker made the file at `path` (whole or partial)
+    std::string detail;  // the status, libcurl's or the file system's message
 
     bool succeeded() const { return outcome == DownloadOutcome::Saved; }
 };

@@ -11,10 +11,13 @@
 #include "base/debug_trace.h"
 #include "base/tick_count.h"
 #include "download/disk_names.h"
+#include "download/partial_file.h"
 
 namespace bramix {
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
 
 // The string table's texts, held as code page 949.
 const std::string& Waiting() {
@@ -28,6 +31,29 @@ const std::string& Done() {
 const std::string& Failed() {
     static const std::string text = Utf8ToAnsi("실패");
     return text;
+}
+
+// "재시도 8초 후 (404)": what happened and when the entry is tried again.
+std::string RetryText(std::chrono::milliseconds pause, DownloadOutcome outcome,
+                      const std::string& detail) {
+    std::string reason;
+    switch (outcome) {
+        case DownloadOutcome::HttpStatus:
+            reason = detail.substr(0, detail.find(' '));  // the status
+            break;
+        case DownloadOutcome::FileError:
+            reason = "파일 오류";
+            break;
+        default:
+            reason = "연결 오류";
+            break;
+    }
+    const long long seconds = (pause.count() + 999) / 1000;
+    return Utf8ToAnsi("재시도 " + std::to_string(seconds) + "초 후 (" + reason + ")");
+}
+
+std::string FileNameOf(const std::string& path) {
+    return path.substr(path.rfind('/') + 1);
 }
 
 }  // namespace
@@ -73,11 +99,21 @@ int DownloadQueue::Add(std::string fileName, std::string title, std::string file
     entry.fileName = std::move(fileName);
     entry.title = std::move(title);
     entry.fileUrl = std::move(fileUrl);
+    return Add(std::move(entry));
+}
+
+int DownloadQueue::Add(DownloadEntry entry) {
+    entry.state = DL_WAITING;
     entry.statusText = Waiting();
     const int row = static_cast<int>(entries_.size());
     DebugTraceFormat("Queued... %d %s\n", row, entry.fileName.c_str());
     entries_.push_back(std::move(entry));
     queue_.push_back(row);
+    // A worker that only waits out a failed entry's pause gives way.
+    if (worker_.joinable() && job_->pausing && !stopDownloads_ && !yielding_) {
+        yielding_ = true;
+        job_->stopFlag = 1;
+    }
     return row;
 }
 
@@ -89,18 +125,42 @@ void DownloadQueue::StartNextDownload() {
     if (closing_ || worker_.joinable() || queue_.empty()) {
         return;
     }
-    const int row = queue_.front();
+    // The first entry that is due, else the one due soonest; it becomes the
+    // head while it runs.
+    const auto now = Clock::now();
+    auto chosen = queue_.begin();
+    for (auto it = queue_.begin(); it != queue_.end(); ++it) {
+        if (entries_[*it].retryAt <= now) {
+            chosen = it;
+            break;
+        }
+        if (entries_[*it].retryAt < entries_[*chosen].retryAt) {
+            chosen = it;
+        }
+    }
+    const int row = *chosen;
+    queue_.erase(chosen);
+    queue_.push_front(row);
+
     DownloadEntry& entry = entries_[row];
-    mkdir(folder_.c_str(), 0755);
-    std::string listName;
-    const std::string path = FreeDownloadPath(folder_, entry.fileName, TickCount(), listName);
-    entry.fileName = listName;
-    DebugTraceFormat("Download... %d %s\n", row, path.c_str());
+    MakeFolder(folder_);
+    if (entry.path.empty()) {
+        std::string listName;
+        entry.path = FreeDownloadPath(folder_, entry.fileName, TickCount(), listName);
+        entry.fileName = listName;
+    }
+    DebugTraceFormat("Download... %d %s\n", row, entry.path.c_str());
 
     job_ = std::make_unique<DownloadJob>();
     job_->url = entry.fileUrl;
-    job_->path = path;
-    job_->retryPause = RetryPause(entry.failuresInARow);
+    job_->path = entry.path;
+    job_->partIsOurs = entry.partIsOurs;
+    job_->validator = entry.validator;
+    job_->nameFromAnswer = entry.nameFromAnswer;
+    job_->retryPause =
+        std::max(std::chrono::duration_cast<std::chrono::milliseconds>(entry.retryAt - now),
+                 std::chrono::milliseconds(0));
+    job_->pausing = job_->retryPause.count() > 0;
     job_->callback = [this](int code, uint64_t value, intptr_t data) {
         OnWorkerEvent(code, value, data);
         return 0;
@@ -110,6 +170,7 @@ void DownloadQueue::StartNextDownload() {
     entry.state = DL_RUNNING;
     entry.bytesSoFar = 0;
     entry.bytesTotal = 0;
+    entry.rate.Reset();
     stopEnabled_ = true;
     stopOffersStart_ = false;
     EntryChanged(row);
@@ -144,8 +205,17 @@ void DownloadQueue::OnProgress(uint64_t bytes, uint64_t total) {
     DownloadEntry& entry = entries_[row];
     entry.bytesSoFar = bytes;
     entry.bytesTotal = total;
+    entry.rate.Add(Clock::now(), bytes);
     entry.statusText = FormatByteSize(bytes);
     EntryChanged(row);
+}
+
+void DownloadQueue::WaitBehindTheOthers(DownloadEntry& entry) {
+    const int row = queue_.front();
+    queue_.pop_front();
+    queue_.push_back(row);
+    entry.state = DL_WAITING;
+    entry.retryAt = Clock::now() + RetryPause(entry.failuresInARow);
 }
 
 void DownloadQueue::OnEnd() {
@@ -161,12 +231,22 @@ void DownloadQueue::OnEnd() {
     const int row = queue_.front();
     DownloadEntry& entry = entries_[row];
     const DownloadJob& job = *job_;
+    // What the attempt left: where the file went, and its .part.
+    entry.path = job.path;
+    entry.fileName = Utf8ToAnsi(FileNameOf(job.path));
+    entry.partIsOurs = job.partIsOurs;
+    entry.validator = job.validator;
+    if (entry.partIsOurs) {
+        entry.nameFromAnswer = nullptr;  // the name is settled by its .part
+    }
+    const bool yielded = yielding_ && job.outcome == DownloadOutcome::Stopped;
+    yielding_ = false;
+
     bool finished = false;
     if (job.succeeded()) {
         queue_.pop_front();
         entry.state = DL_DONE;
         entry.statusText = Done();
-        entry.savedPath = job.path;
         entry.failuresInARow = 0;
         struct stat info {};
         if (stat(job.path.c_str(), &info) == 0) {
@@ -174,24 +254,33 @@ void DownloadQueue::OnEnd() {
         }
         ++completed_;
         finished = true;
-    } else {
-        // Only what this download wrote goes; a file that was there stays.
-        if (job.createdFile) {
-            unlink(job.path.c_str());
-        }
+    } else if (stopDownloads_) {
         entry.state = DL_WAITING;
         entry.statusText = Waiting();
+        entry.failuresInARow = 0;  // the user's restart tries at once
+        entry.retryAt = {};
+    } else if (yielded) {
+        // Its retry keeps its time and its text; the new entry goes first.
+        const auto retryAt = entry.retryAt;
+        WaitBehindTheOthers(entry);
+        entry.retryAt = retryAt;
+    } else if (job.outcome == DownloadOutcome::NameTaken) {
+        // No fault of the file: the next start picks a free name at once.
+        entry.state = DL_WAITING;
+        entry.statusText = Waiting();
+        entry.path.clear();
+        entry.partIsOurs = false;
+    } else {
         entry.lastError = Describe(job.outcome, job.detail);
-        if (stopDownloads_) {
-            entry.failuresInARow = 0;  // the user's restart tries at once
-        } else if (job.outcome != DownloadOutcome::NameTaken) {
-            ++entry.failuresInARow;  // a name taken meanwhile is no fault of the file
-        }
+        ++entry.failuresInARow;
         if (maxAttempts_ > 0 && entry.failuresInARow >= maxAttempts_) {
             queue_.pop_front();
             entry.state = DL_GIVEN_UP;
             entry.statusText = Failed();
             finished = true;
+        } else {
+            WaitBehindTheOthers(entry);
+            entry.statusText = RetryText(RetryPause(entry.failuresInARow), job.outcome, job.detail);
         }
     }
     removeEnabled_ = true;
@@ -201,7 +290,7 @@ void DownloadQueue::OnEnd() {
     }
 
     if (!stopDownloads_) {
-        RequestStart();  // after a failure: the same entry again, after its pause
+        RequestStart();  // the next entry that is due, or this one after its pause
     } else {
         stopDownloads_ = false;
         stopEnabled_ = true;
@@ -226,24 +315,44 @@ void DownloadQueue::StartOrStop() {
     ListChanged();
 }
 
-void DownloadQueue::ShiftQueueIndexes(int position) {
+void DownloadQueue::RemoveRow(int row) {
+    queue_.erase(std::remove(queue_.begin(), queue_.end(), row), queue_.end());
     for (int& queued : queue_) {
-        if (queued >= position) {
+        if (queued > row) {
             --queued;
         }
     }
+    if (entries_[row].state == DL_DONE) {
+        --completed_;
+    }
+    entries_.erase(entries_.begin() + row);
 }
 
 void DownloadQueue::RemoveCompleted() {
     for (int row = static_cast<int>(entries_.size()) - 1; row >= 0; --row) {
         if (entries_[row].state == DL_DONE) {
-            ShiftQueueIndexes(row);
-            entries_.erase(entries_.begin() + row);
-            --completed_;
+            RemoveRow(row);
         }
     }
     removeEnabled_ = false;
     ListChanged();
+}
+
+bool DownloadQueue::Remove(int row) {
+    if (row < 0 || row >= static_cast<int>(entries_.size()) || row == runningRow()) {
+        return false;
+    }
+    DownloadEntry& entry = entries_[row];
+    if (entry.state != DL_DONE && entry.partIsOurs) {
+        unlink(PartPathOf(entry.path).c_str());
+    }
+    RemoveRow(row);
+    if (queue_.empty()) {
+        stopEnabled_ = false;
+        stopOffersStart_ = false;
+    }
+    ListChanged();
+    return true;
 }
 
 void DownloadQueue::Close() {
@@ -252,9 +361,18 @@ void DownloadQueue::Close() {
     if (worker_.joinable()) {
         job_->stopFlag = 1;
         worker_.join();
-        // The end event was ignored, but a half-written file is no download.
-        if (!job_->succeeded() && job_->createdFile) {
-            unlink(job_->path.c_str());
+        // The end event is ignored, but what the attempt left on disk counts.
+        DownloadEntry& entry = entries_[queue_.front()];
+        entry.path = job_->path;
+        entry.partIsOurs = job_->partIsOurs;
+    }
+}
+
+void DownloadQueue::DiscardPartialFiles() {
+    for (DownloadEntry& entry : entries_) {
+        if (entry.state != DL_DONE && entry.partIsOurs) {
+            unlink(PartPathOf(entry.path).c_str());
+            entry.partIsOurs = false;
         }
     }
 }

@@ -1,9 +1,10 @@
 #pragma once
 
 // The download list and its queue without the widgets: entries with their
-// states and texts, one worker at a time, stop and restart, retries, removal
-// of finished entries, and the texts of the tab and the buttons. The window
-// mirrors it row for row; the command line drives it too.
+// states and texts, one worker at a time, stop and restart, retries that
+// never hold up the rest, resumption of partial files, removal of entries,
+// and the texts of the tab and the buttons. The window mirrors it row for
+// row; the command line drives it too.
 //
 // Threads: every member is called on the owner's thread. Worker events are
 // handed to the owner's thread through the Poster, and all bookkeeping runs
@@ -20,6 +21,7 @@
 #include <vector>
 
 #include "download/download_job.h"
+#include "download/transfer_rate.h"
 
 namespace bramix {
 
@@ -35,20 +37,29 @@ inline constexpr uint32_t kProgressIntervalMs = 75;
 // 30 s.
 std::chrono::milliseconds RetryPause(int failuresInARow);
 
-// One row, column by column (code page 949).
+// One row, column by column (code page 949), and what the queue keeps of it.
 struct DownloadEntry {
     std::string fileName;  // the name on disk once a download started under it
     std::string sizeText;  // the saved file's size, once done
     std::string title;
-    std::string statusText;  // "대기 중", the bytes so far, "완료"
+    std::string statusText;  // "대기 중", the bytes so far, "재시도 8초 후 (404)", "완료"
     std::string fileUrl;
     int state = DL_WAITING;
 
     uint64_t bytesSoFar = 0;
     uint64_t bytesTotal = 0;  // 0: unknown
+    TransferRate rate;
     int failuresInARow = 0;
     std::string lastError;
-    std::string savedPath;  // UTF-8, once done
+    std::chrono::steady_clock::time_point retryAt{};  // not tried again before
+
+    // UTF-8: where the file goes (chosen at its first start, unless given)
+    // and, once done, where it is.
+    std::string path;
+    bool partIsOurs = false;  // path + ".part" holds this entry's bytes so far
+    std::string validator;    // of those bytes; empty: they cannot be resumed
+    // When set, the server's answer names the file (see DownloadJob).
+    std::function<std::string(const std::string& contentDisposition)> nameFromAnswer;
 };
 
 class DownloadQueue {
@@ -69,8 +80,13 @@ public:
     // Appends an entry and queues it; returns its row. The tab caption keeps
     // its counts until the next start or end. Call RequestStart after.
     int Add(std::string fileName, std::string title, std::string fileUrl);
+    // The same for an entry filled by the caller: a given path and .part to
+    // resume, or a name from the answer.
+    int Add(DownloadEntry entry);
 
-    // Starts the queue head when no download runs (posted, as the window does).
+    // Starts the next entry that is due when no download runs (posted, as
+    // the window does). An entry that failed waits behind the others and is
+    // tried again after its pause.
     void RequestStart();
 
     // The stop/start button: stops the running download, or starts the queue.
@@ -78,10 +94,15 @@ public:
 
     // Removes every done entry.
     void RemoveCompleted();
+    // Removes one entry that is not running, and its .part; false for the
+    // running one.
+    bool Remove(int row);
 
-    // Closing: the running download is stopped, its events are ignored, the
-    // worker is joined and its partial file removed.
+    // Closing: the running download is stopped, its events are ignored and
+    // the worker is joined. Partial files stay (the command line resumes
+    // them); DiscardPartialFiles removes them.
     void Close();
+    void DiscardPartialFiles();
 
     // Tries per entry before it is given up; 0 (the window) retries until the
     // user stops.
@@ -91,6 +112,8 @@ public:
     const std::string& folder() const { return folder_; }
     int completed() const { return completed_; }
     bool downloading() const { return worker_.joinable(); }
+    // The row of the running download, or -1.
+    int runningRow() const { return downloading() && !queue_.empty() ? queue_.front() : -1; }
     bool hasQueued() const { return !queue_.empty(); }
     // True when closing must ask first: a download runs or waits.
     bool busy() const { return downloading() || hasQueued(); }
@@ -105,7 +128,8 @@ private:
     void OnWorkerEvent(int code, uint64_t value, intptr_t data);  // worker thread
     void OnProgress(uint64_t bytes, uint64_t total);
     void OnEnd();
-    void ShiftQueueIndexes(int position);
+    void WaitBehindTheOthers(DownloadEntry& entry);
+    void RemoveRow(int row);
     void Post(std::function<void()> work);
     void EntryChanged(int row);
     void ListChanged();
@@ -120,6 +144,7 @@ private:
     int completed_ = 0;
     int maxAttempts_ = 0;
     bool stopDownloads_ = false;
+    bool yielding_ = false;  // the worker in its pause was stopped for a new entry
     bool closing_ = false;
     std::atomic<bool> closingForWorker_{false};
     bool stopEnabled_ = false;

@@ -1,12 +1,20 @@
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <string_view>
 
 #include "base/debug_trace.h"
+#include "base/tick_count.h"
+#include "download/disk_names.h"
 #include "download/download_job.h"
+#include "download/partial_file.h"
 #include "net/curl_handles.h"
 #include "net/http_request.h"
 
@@ -18,15 +26,77 @@ constexpr long kMaxRedirects = 10;
 // Large reads mean fewer write calls: on a fast link the default 16 KiB
 // costs half the throughput.
 constexpr long kReceiveBuffer = 512 * 1024;
-// A file server is given more time to answer than a search page.
-constexpr std::chrono::seconds kConnectTimeout{30};
+// How long the transfer may wait on the network before it looks at its stop
+// flag.
+constexpr int kPollMs = 100;
 
 struct Result {
     DownloadOutcome outcome;
     std::string detail;
 };
 
-// The state of one transfer, shared with libcurl's callbacks.
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+// A decimal number of bytes; a number too large for 64 bits reads as the
+// largest, which no transfer can match.
+std::optional<uint64_t> ParseByteCount(std::string_view text) {
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos) {
+        return std::nullopt;
+    }
+    uint64_t value = 0;
+    for (const char digit : text) {
+        const uint64_t next = value * 10 + static_cast<uint64_t>(digit - '0');
+        if (value > (UINT64_MAX - 9) / 10 || next < value) {
+            return UINT64_MAX;
+        }
+        value = next;
+    }
+    return value;
+}
+
+// What the final answer's headers said.
+struct Answer {
+    long status = 0;
+    std::optional<uint64_t> length;  // Content-Length, when announced
+    std::optional<uint64_t> rangeStart;
+    std::string etag;
+    std::string lastModified;
+    std::string disposition;
+
+    void Header(std::string_view name, std::string_view value) {
+        if (EqualsIgnoringCase(name, "Content-Length")) {
+            length = ParseByteCount(value);
+        } else if (EqualsIgnoringCase(name, "Content-Range")) {
+            // "bytes START-END/TOTAL"
+            if (value.substr(0, 6) == "bytes ") {
+                rangeStart = ParseByteCount(value.substr(6, value.find('-') - 6));
+            }
+        } else if (EqualsIgnoringCase(name, "ETag")) {
+            etag = value;
+        } else if (EqualsIgnoringCase(name, "Last-Modified")) {
+            lastModified = value;
+        } else if (EqualsIgnoringCase(name, "Content-Disposition")) {
+            disposition = value;
+        }
+    }
+};
+
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+
+std::string NameOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// One attempt at the file, shared with libcurl's callbacks.
 class Transfer {
 public:
     explicit Transfer(DownloadJob& job) : job_(job) {}
@@ -40,72 +110,229 @@ public:
 
     Result Run() {
         easy_.reset(curl_easy_init());
-        if (!easy_) {
+        multi_.reset(curl_multi_init());
+        if (!easy_ || !multi_) {
             return {DownloadOutcome::TransferError, "cannot start a transfer"};
         }
-        char errorBuffer[CURL_ERROR_SIZE] = {};
+        CURL* easy = easy_.get();
         RequestSettings settings;
         settings.protocols = "http,https";
-        settings.connectTimeout = kConnectTimeout;
+        settings.connectTimeout = job_.connectTimeout;
         settings.stallLimit = job_.stallLimit;
-        CURL* easy = easy_.get();
-        ConfigureRequest(easy, job_.url, settings, errorBuffer);
+        ConfigureRequest(easy, job_.url, settings, errorBuffer_);
         curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, settings.protocols);
         curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
         curl_easy_setopt(easy, CURLOPT_MAXREDIRS, kMaxRedirects);
         curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, kReceiveBuffer);
+        curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &Transfer::OnHeader);
+        curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
         curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Transfer::OnBody);
         curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
         curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
         curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &Transfer::OnProgress);
         curl_easy_setopt(easy, CURLOPT_XFERINFODATA, this);
-        const CURLcode code = curl_easy_perform(easy);
-        long status = 0;
-        curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
+        AskForTheRest();
+        curl_easy_setopt(easy, CURLOPT_HTTPHEADER, requestHeaders_.get());
 
-        if (IsStopped(job_.stopFlag)) {
+        const std::optional<CURLcode> code = Perform();
+        if (!code) {
             return {DownloadOutcome::Stopped, {}};
         }
-        if (fileFailure_) {
-            return *fileFailure_;
+        if (failure_) {
+            return *failure_;
         }
-        if (status >= 400) {
-            return {DownloadOutcome::HttpStatus, std::to_string(status)};
-        }
-        if (code != CURLE_OK) {
-            return {DownloadOutcome::TransferError, TransferErrorMessage(code, errorBuffer)};
+        if (*code != CURLE_OK) {
+            if (!begun_ && answer_.status != 0 && !Acceptable()) {
+                return StatusFailure();
+            }
+            return {DownloadOutcome::TransferError, TransferErrorMessage(*code, errorBuffer_)};
         }
         // An empty body still makes a file, as the server meant one.
-        if (fd_ < 0 && !OpenFile()) {
-            return *fileFailure_;
+        if (!begun_ && !Begin()) {
+            return *failure_;
         }
-        return {DownloadOutcome::Saved, {}};
+        if (answer_.length && written_ != *answer_.length) {
+            return {DownloadOutcome::TransferError,
+                    "the server announced " + std::to_string(*answer_.length) + " bytes and sent " +
+                        std::to_string(written_)};
+        }
+        close(fd_);
+        fd_ = -1;
+        return TakeTheName();
     }
 
 private:
-    bool OpenFile() {
-        fd_ = open(job_.path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (fd_ < 0) {
-            const int error = errno;
-            fileFailure_ =
-                Result{error == EEXIST ? DownloadOutcome::NameTaken : DownloadOutcome::FileError,
-                       job_.path + ": " + std::strerror(error)};
+    // With a validator of the .part's bytes, asks for the rest only if they
+    // are still the same; without one, the whole file comes again.
+    void AskForTheRest() {
+        if (!job_.partIsOurs || job_.validator.empty()) {
+            return;
+        }
+        struct stat info {};
+        if (stat(PartPathOf(job_.path).c_str(), &info) != 0 || info.st_size <= 0) {
+            return;
+        }
+        offset_ = static_cast<uint64_t>(info.st_size);
+        askedForRest_ = true;
+        AppendHeader(requestHeaders_, ("Range: bytes=" + std::to_string(offset_) + "-").c_str());
+        AppendHeader(requestHeaders_, ("If-Range: " + job_.validator).c_str());
+    }
+
+    // Drives the transfer, looking at the stop flag between short waits.
+    // Empty when the stop ended it.
+    std::optional<CURLcode> Perform() {
+        CURLM* multi = multi_.get();
+        CURL* easy = easy_.get();
+        if (curl_multi_add_handle(multi, easy) != CURLM_OK) {
+            return CURLE_FAILED_INIT;
+        }
+        std::optional<CURLcode> result;
+        for (;;) {
+            if (IsStopped(job_.stopFlag)) {
+                result.reset();
+                break;
+            }
+            int running = 0;
+            if (curl_multi_perform(multi, &running) != CURLM_OK) {
+                result = CURLE_FAILED_INIT;
+                break;
+            }
+            int queued = 0;
+            bool done = false;
+            while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
+                if (message->msg == CURLMSG_DONE) {
+                    result = message->data.result;
+                    done = true;
+                }
+            }
+            if (done) {
+                break;
+            }
+            curl_multi_poll(multi, nullptr, 0, kPollMs, nullptr);
+        }
+        curl_multi_remove_handle(multi, easy);
+        if (IsStopped(job_.stopFlag)) {
+            return std::nullopt;
+        }
+        return result;
+    }
+
+    // Only a final 200 makes the file; a 206 only when the rest was asked for
+    // and it starts where the .part ends.
+    bool Acceptable() const {
+        if (answer_.status == 200) {
+            return true;
+        }
+        return answer_.status == 206 && askedForRest_ && answer_.rangeStart == offset_;
+    }
+
+    Result StatusFailure() const {
+        if (answer_.status == 206) {
+            return {DownloadOutcome::HttpStatus, "206 not at byte " + std::to_string(offset_)};
+        }
+        return {DownloadOutcome::HttpStatus, std::to_string(answer_.status)};
+    }
+
+    // At the first byte of the body (or at its end, for an empty one): the
+    // answer is judged, the name decided and the .part opened.
+    bool Begin() {
+        begun_ = true;
+        if (!Acceptable()) {
+            failure_ = StatusFailure();
+            if (answer_.status == 206) {
+                job_.validator.clear();  // the next attempt starts over
+            }
             return false;
         }
-        job_.createdFile = true;
+        const bool appending = answer_.status == 206;
+        if (!appending) {
+            offset_ = 0;
+        }
+        if (job_.nameFromAnswer) {
+            const std::string folder = FolderOf(job_.path);
+            job_.path = folder + "/" +
+                        FreeFileName(folder, job_.nameFromAnswer(answer_.disposition), TickCount());
+        }
+        const std::string part = PartPathOf(job_.path);
+        int flags = O_WRONLY | O_CLOEXEC;
+        if (appending) {
+            flags |= O_APPEND;
+        } else if (job_.partIsOurs) {
+            flags |= O_CREAT | O_TRUNC;  // ours to start over
+        } else {
+            flags |= O_CREAT | O_EXCL;  // never over somebody else's file
+        }
+        fd_ = open(part.c_str(), flags, 0644);
+        if (fd_ < 0) {
+            const int error = errno;
+            failure_ =
+                Result{error == EEXIST ? DownloadOutcome::NameTaken : DownloadOutcome::FileError,
+                       part + ": " + std::strerror(error)};
+            return false;
+        }
+        job_.partIsOurs = true;
+        if (!appending) {
+            job_.validator = !answer_.etag.empty() ? answer_.etag : answer_.lastModified;
+        }
+        RememberPart(fd_, {job_.url, job_.validator});
         return true;
+    }
+
+    // The whole file takes its name; a name taken meanwhile gives way to a
+    // free one, as at the start.
+    Result TakeTheName() {
+        const std::string part = PartPathOf(job_.path);
+        const std::string folder = FolderOf(job_.path);
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const int error = NameWithoutReplacing(part, job_.path);
+            if (error == 0) {
+                job_.partIsOurs = false;
+                return {DownloadOutcome::Saved, {}};
+            }
+            if (error != EEXIST) {
+                return {DownloadOutcome::FileError, job_.path + ": " + std::strerror(error)};
+            }
+            job_.path = folder + "/" + FreeFileName(folder, NameOf(job_.path), TickCount());
+        }
+        return {DownloadOutcome::FileError, job_.path + ": no free name"};
+    }
+
+    static size_t OnHeader(char* data, size_t size, size_t count, void* user) {
+        auto* self = static_cast<Transfer*>(user);
+        const size_t total = size * count;
+        std::string_view line(data, total);
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
+            line.remove_suffix(1);
+        }
+        if (line.substr(0, 5) == "HTTP/") {
+            // A new answer (after a redirect or a 1xx): only the last one counts.
+            self->answer_ = Answer{};
+            const size_t space = line.find(' ');
+            if (space != std::string_view::npos) {
+                self->answer_.status =
+                    std::strtol(std::string(line.substr(space + 1, 3)).c_str(), nullptr, 10);
+            }
+        } else if (const size_t colon = line.find(':'); colon != std::string_view::npos) {
+            std::string_view value = line.substr(colon + 1);
+            while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) {
+                value.remove_prefix(1);
+            }
+            while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) {
+                value.remove_suffix(1);
+            }
+            self->answer_.Header(line.substr(0, colon), value);
+        }
+        return total;
     }
 
     static size_t OnBody(char* data, size_t size, size_t count, void* user) {
         auto* self = static_cast<Transfer*>(user);
         const size_t total = size * count;
+        if (!self->begun_ && !self->Begin()) {
+            return 0;  // the body of an answer that is not the file
+        }
         if (self->fd_ < 0) {
-            // The body of an error answer is not the file.
-            long status = 0;
-            curl_easy_getinfo(self->easy_.get(), CURLINFO_RESPONSE_CODE, &status);
-            if (status >= 400 || !self->OpenFile()) {
-                return 0;
-            }
+            return 0;
         }
         for (size_t written = 0; written < total;) {
             const ssize_t n = write(self->fd_, data + written, total - written);
@@ -113,29 +340,31 @@ private:
                 if (errno == EINTR) {
                     continue;
                 }
-                self->fileFailure_ = Result{DownloadOutcome::FileError,
-                                            self->job_.path + ": " + std::strerror(errno)};
+                self->failure_ = Result{DownloadOutcome::FileError,
+                                        PartPathOf(self->job_.path) + ": " + std::strerror(errno)};
                 return 0;
             }
             written += static_cast<size_t>(n);
         }
+        self->written_ += total;
         return total;
     }
 
-    // Every notification is a chance to stop; one that brings new bytes is a
-    // progress report.
-    static int OnProgress(void* user, curl_off_t total, curl_off_t now, curl_off_t, curl_off_t) {
+    // Every notification is a chance to stop; one that finds new bytes in the
+    // file is a progress report.
+    static int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
         auto* self = static_cast<Transfer*>(user);
         if (IsStopped(self->job_.stopFlag)) {
             return 1;
         }
-        // Bytes count once they go into the file: an error answer's body or a
-        // file that cannot be made is no progress.
-        if (self->fd_ >= 0 && now > self->reported_) {
-            self->reported_ = now;
+        const uint64_t inFile = self->offset_ + self->written_;
+        if (self->fd_ >= 0 && inFile > self->reported_) {
+            self->reported_ = inFile;
+            const Answer& answer = self->answer_;
+            const bool knowsTotal = answer.length && *answer.length != UINT64_MAX;
+            const uint64_t total = knowsTotal ? self->offset_ + *answer.length : 0;
             if (self->job_.callback) {
-                self->job_.callback(DOWNLOAD_EV_PROGRESS, static_cast<uint64_t>(now),
-                                    static_cast<intptr_t>(total));
+                self->job_.callback(DOWNLOAD_EV_PROGRESS, inFile, static_cast<intptr_t>(total));
             }
         }
         return 0;
@@ -143,13 +372,23 @@ private:
 
     DownloadJob& job_;
     CurlEasy easy_;
+    CurlMulti multi_;
+    CurlHeaderList requestHeaders_;
+    char errorBuffer_[CURL_ERROR_SIZE] = {};
+    Answer answer_;
+    uint64_t offset_ = 0;  // bytes of the .part that this attempt continues
+    bool askedForRest_ = false;
+    bool begun_ = false;
     int fd_ = -1;
-    curl_off_t reported_ = 0;
-    std::optional<Result> fileFailure_;
+    uint64_t written_ = 0;  // by this attempt
+    uint64_t reported_ = 0;
+    std::optional<Result> failure_;
 };
 
 Result Download(DownloadJob& job) {
-    if (!WaitUnlessStopped(job.stopFlag, job.retryPause)) {
+    const bool waited = WaitUnlessStopped(job.stopFlag, job.retryPause);
+    job.pausing = false;
+    if (!waited) {
         return {DownloadOutcome::Stopped, {}};
     }
     Transfer transfer(job);

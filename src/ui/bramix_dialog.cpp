@@ -218,6 +218,7 @@ void BramixDialog::Shutdown() {
     closing_ = true;
     StopSearch();
     downloads_->Close();
+    downloads_->DiscardPartialFiles();  // nothing half-done is left behind
     // The stop reaches the fetch under way, so the search thread ends now.
     if (searchThread_.joinable()) {
         searchThread_.join();

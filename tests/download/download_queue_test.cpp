@@ -66,7 +66,7 @@ TEST_F(DownloadQueueTest, DownloadsTheQueueOneAfterAnother) {
     EXPECT_EQ(Entry(0).sizeText, Ansi("3 바이트"));
     EXPECT_EQ(Entry(1).sizeText, "2.00 MB");
     EXPECT_EQ(ReadFile(folder_ / "봄노래.mp3"), "aaa");
-    EXPECT_EQ(Entry(1).savedPath, (folder_ / "가을.mp3").string());
+    EXPECT_EQ(Entry(1).path, (folder_ / "가을.mp3").string());
     EXPECT_EQ(queue_->completed(), 2);
     EXPECT_EQ(queue_->TabCaption(), Ansi("  다운로드 (2/2)  "));
     EXPECT_FALSE(queue_->stopButtonEnabled());
@@ -96,10 +96,14 @@ TEST_F(DownloadQueueTest, ATakenNameGetsTheTickCountAndNothingIsOverwritten) {
     }
 }
 
-TEST_F(DownloadQueueTest, AFailedDownloadLeavesNoFileAndIsRetriedWithAGrowingPause) {
+TEST_F(DownloadQueueTest, AFailingEntryIsRetriedWithAGrowingPauseAndSaysSo) {
     web_.Set("http://f.example.com/cut.mp3", standin::ClosedMidBody(1000000, 200000));
     Add("cut.mp3", "http://f.example.com/cut.mp3");
     queue_->RequestStart();
+    ASSERT_TRUE(loop_.RunUntil([this] { return Entry(0).failuresInARow == 1; }, 5s));
+    EXPECT_EQ(Entry(0).statusText, Ansi("재시도 1초 후 (연결 오류)"));
+    ASSERT_TRUE(loop_.RunUntil([this] { return Entry(0).failuresInARow == 2; }, 5s));
+    EXPECT_EQ(Entry(0).statusText, Ansi("재시도 2초 후 (연결 오류)"));
     ASSERT_TRUE(loop_.RunUntil([this] { return web_.Requests().size() >= 3; }, 10s));
     const auto requests = web_.Requests();
     EXPECT_GE(requests[1].time - requests[0].time, 1000ms);
@@ -107,7 +111,82 @@ TEST_F(DownloadQueueTest, AFailedDownloadLeavesNoFileAndIsRetriedWithAGrowingPau
     queue_->StartOrStop();
     ASSERT_TRUE(loop_.RunUntil([this] { return !queue_->downloading(); }, 5s));
     EXPECT_EQ(Entry(0).state, DL_WAITING);
+    EXPECT_EQ(Entry(0).statusText, Ansi("대기 중"));
+    // Nothing under the file's name; what arrived waits in its .part.
+    EXPECT_EQ(temp_.Contents(), std::vector<std::string>{"cut.mp3.part"});
+    queue_->DiscardPartialFiles();
     EXPECT_TRUE(temp_.Contents().empty());
+}
+
+TEST_F(DownloadQueueTest, ADeadLinkWaitsBehindTheLiveOnes) {
+    web_.Set("http://f.example.com/b.mp3", standin::Page("b"));
+    web_.Set("http://f.example.com/c.mp3", standin::Page("c"));
+    Add("dead.mp3", "http://f.example.com/dead.mp3");
+    Add("b.mp3", "http://f.example.com/b.mp3");
+    Add("c.mp3", "http://f.example.com/c.mp3");
+    queue_->RequestStart();
+    ASSERT_TRUE(loop_.RunUntil([this] { return queue_->completed() == 2; }, 5s));
+    EXPECT_EQ(web_.RequestedUrls(), (std::vector<std::string>{"http://f.example.com/dead.mp3",
+                                                              "http://f.example.com/b.mp3",
+                                                              "http://f.example.com/c.mp3"}));
+    EXPECT_EQ(Entry(0).statusText, Ansi("재시도 1초 후 (404)"));
+    EXPECT_EQ(Entry(0).lastError, "the server answered 404");
+    EXPECT_TRUE(queue_->busy());  // the window retries until the user stops
+}
+
+TEST_F(DownloadQueueTest, ANewEntryDoesNotWaitForAFailedOnesPause) {
+    Add("dead.mp3", "http://f.example.com/dead.mp3");
+    queue_->RequestStart();
+    // The second failure: a pause of 2 s follows.
+    ASSERT_TRUE(loop_.RunUntil([this] { return Entry(0).failuresInARow == 2; }, 5s));
+    ASSERT_TRUE(loop_.RunUntil([this] { return queue_->downloading(); }, 5s));
+    web_.Set("http://f.example.com/new.mp3", standin::Page("new"));
+    const auto added = std::chrono::steady_clock::now();
+    queue_->Add(Ansi("new.mp3"), "", "http://f.example.com/new.mp3");
+    ASSERT_TRUE(loop_.RunUntil([this] { return queue_->completed() == 1; }, 5s));
+    EXPECT_LT(web_.Requests().back().time - added, 1s);
+    EXPECT_EQ(Entry(0).failuresInARow, 2);  // giving way was no failure
+    EXPECT_EQ(Entry(0).statusText, Ansi("재시도 2초 후 (404)"));
+}
+
+TEST_F(DownloadQueueTest, AStoppedDownloadResumesFromItsPart) {
+    standin::Reply slow = standin::ResumableFile(200000, "\"v1\"");
+    slow.trickleBytes = 2000;
+    slow.tricklePause = 10ms;
+    web_.Set("http://f.example.com/slow.mp3", slow);
+    Add("slow.mp3", "http://f.example.com/slow.mp3");
+    queue_->RequestStart();
+    ASSERT_TRUE(loop_.RunUntil([this] { return Entry(0).bytesSoFar > 0; }, 5s));
+    queue_->StartOrStop();
+    ASSERT_TRUE(loop_.RunUntil([this] { return !queue_->downloading(); }, 5s));
+    EXPECT_TRUE(Entry(0).partIsOurs);
+    const uintmax_t kept = fs::file_size(folder_ / "slow.mp3.part");
+    EXPECT_GT(kept, 0u);
+
+    web_.Set("http://f.example.com/slow.mp3", standin::ResumableFile(200000, "\"v1\""));
+    queue_->StartOrStop();
+    ASSERT_TRUE(RunUntilIdle());
+    EXPECT_EQ(ReadFile(folder_ / "slow.mp3"), standin::GeneratedBody(0, 200000));
+    EXPECT_EQ(web_.Requests().back().Header("Range"), "bytes=" + std::to_string(kept) + "-");
+    EXPECT_EQ(temp_.Contents(), std::vector<std::string>{"slow.mp3"});
+}
+
+TEST_F(DownloadQueueTest, AnEntryThatDoesNotRunCanBeRemovedWithItsPart) {
+    web_.Set("http://f.example.com/cut.mp3", standin::ClosedMidBody(100000, 5000));
+    web_.Set("http://f.example.com/slow.mp3",
+             standin::Trickle(standin::GeneratedBody(0, 100000), 1000, 20ms));
+    Add("cut.mp3", "http://f.example.com/cut.mp3");
+    Add("slow.mp3", "http://f.example.com/slow.mp3");
+    queue_->RequestStart();
+    ASSERT_TRUE(loop_.RunUntil([this] { return Entry(1).state == DL_RUNNING; }, 5s));
+    EXPECT_FALSE(queue_->Remove(1));  // the running one stays
+    EXPECT_TRUE(fs::exists(folder_ / "cut.mp3.part"));
+    EXPECT_TRUE(queue_->Remove(0));
+    EXPECT_FALSE(fs::exists(folder_ / "cut.mp3.part"));
+    ASSERT_EQ(queue_->entries().size(), 1u);
+    ASSERT_TRUE(RunUntilIdle());
+    EXPECT_EQ(Entry(0).fileName, "slow.mp3");
+    EXPECT_EQ(Entry(0).state, DL_DONE);
 }
 
 TEST_F(DownloadQueueTest, RetryPausesDoubleUpToThirtySeconds) {
@@ -155,12 +234,14 @@ TEST_F(DownloadQueueTest, AStoppedDownloadWaitsAndStartsAgainFromTheStart) {
     ASSERT_TRUE(loop_.RunUntil([this] { return !queue_->downloading(); }, 5s));
     EXPECT_EQ(Entry(0).state, DL_WAITING);
     EXPECT_EQ(Entry(0).statusText, Ansi("대기 중"));
-    EXPECT_TRUE(temp_.Contents().empty());  // the partial file went
+    EXPECT_EQ(temp_.Contents(), std::vector<std::string>{"slow.mp3.part"});
 
+    // Without a validator the .part cannot be resumed: it starts over.
     web_.Set("http://f.example.com/slow.mp3", standin::Page("whole"));
     queue_->StartOrStop();
     ASSERT_TRUE(RunUntilIdle());
     EXPECT_EQ(ReadFile(folder_ / "slow.mp3"), "whole");
+    EXPECT_EQ(temp_.Contents(), std::vector<std::string>{"slow.mp3"});
 }
 
 TEST_F(DownloadQueueTest, RemovingDoneEntriesKeepsTheRunningEntrysReportsOnItsRow) {
@@ -207,7 +288,7 @@ TEST_F(DownloadQueueTest, GivesUpAfterTheAttemptsItWasAllowed) {
     EXPECT_EQ(Entry(1).state, DL_DONE);
 }
 
-TEST_F(DownloadQueueTest, ClosingStopsTheDownloadAndRemovesItsPartialFile) {
+TEST_F(DownloadQueueTest, ClosingStopsTheDownloadAndKeepsItsPartialFileUntilDiscarded) {
     web_.Set("http://f.example.com/slow.mp3",
              standin::Trickle(standin::GeneratedBody(0, 1000000), 2000, 20ms));
     Add("slow.mp3", "http://f.example.com/slow.mp3");
@@ -217,9 +298,11 @@ TEST_F(DownloadQueueTest, ClosingStopsTheDownloadAndRemovesItsPartialFile) {
     queue_->Close();
     EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
     EXPECT_FALSE(queue_->downloading());
-    EXPECT_TRUE(temp_.Contents().empty());
     loop_.RunFor(0ms);  // the ignored end event changes nothing
     EXPECT_EQ(Entry(0).state, DL_RUNNING);
+    EXPECT_EQ(temp_.Contents(), std::vector<std::string>{"slow.mp3.part"});
+    queue_->DiscardPartialFiles();
+    EXPECT_TRUE(temp_.Contents().empty());
 }
 
 }  // namespace

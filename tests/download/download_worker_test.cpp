@@ -5,23 +5,29 @@
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <thread>
 
 #include "download/download_job.h"
+#include "download/partial_file.h"
+#include "support/raw_server.h"
 #include "support/temp_folder.h"
+#include "support/unanswered_port.h"
 #include "support/web_test.h"
 
 namespace bramix {
 namespace {
 
 using testing::ReadFile;
-
 using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+constexpr const char* kUrl = "http://f.example.com/a.mp3";
 
 class DownloadWorkerTest : public testing::WebTest {
 protected:
     void SetUp() override {
         WebTest::SetUp();
-        job_.path = (folder_ / "song.mp3").string();
+        job_.path = Path("song.mp3");
         job_.callback = [this](int code, uint64_t value, intptr_t data) {
             std::lock_guard lock(mutex_);
             events_.push_back({code, value, data});
@@ -31,9 +37,31 @@ protected:
             return 0;
         };
     }
+    std::string Path(const std::string& name) const { return (folder_ / name).string(); }
+
     void Download(const std::string& url) {
         job_.url = url;
         DownloadThreadProc(&job_);
+    }
+
+    // Runs the download on a thread of its own, stops it once `ready` holds
+    // (asked every 10 ms, for at most 5 s), and tells how long after the stop
+    // it ended.
+    Clock::duration StopDuring(const std::string& url, const std::function<bool()>& ready) {
+        job_.url = url;
+        std::atomic<bool> done{false};
+        std::thread worker([this, &done] {
+            DownloadThreadProc(&job_);
+            done = true;
+        });
+        const auto limit = Clock::now() + 5s;
+        while (!ready() && !done && Clock::now() < limit) {
+            std::this_thread::sleep_for(10ms);
+        }
+        const auto stopped = Clock::now();
+        job_.stopFlag = 1;
+        worker.join();
+        return Clock::now() - stopped;
     }
 
     std::vector<std::tuple<int, uint64_t, intptr_t>> Progress() const {
@@ -55,12 +83,13 @@ protected:
 };
 
 TEST_F(DownloadWorkerTest, WritesTheFileAndReportsProgressThenTheEnd) {
-    web_.Set("http://f.example.com/a.mp3", standin::LargeBody(3 * 1024 * 1024));
-    Download("http://f.example.com/a.mp3");
+    web_.Set(kUrl, standin::LargeBody(3 * 1024 * 1024));
+    Download(kUrl);
     EXPECT_TRUE(job_.succeeded());
     EXPECT_EQ(succeededAtEnd_, 1);  // written before the end event
-    EXPECT_TRUE(job_.createdFile);
     EXPECT_EQ(ReadFile(job_.path), standin::GeneratedBody(0, 3 * 1024 * 1024));
+    EXPECT_EQ(temp_.Contents(), std::vector<std::string>{"song.mp3"});  // no .part left
+    EXPECT_FALSE(job_.partIsOurs);
     ASSERT_FALSE(events_.empty());
     EXPECT_EQ(std::get<0>(events_.back()), DOWNLOAD_EV_END);
     EXPECT_EQ(std::get<2>(events_.back()), reinterpret_cast<intptr_t>(&job_));
@@ -76,19 +105,19 @@ TEST_F(DownloadWorkerTest, WritesTheFileAndReportsProgressThenTheEnd) {
 }
 
 TEST_F(DownloadWorkerTest, AnEmptyFileRaisesOnlyTheEnd) {
-    web_.Set("http://f.example.com/empty.mp3", standin::EmptyPage());
-    Download("http://f.example.com/empty.mp3");
+    web_.Set(kUrl, standin::EmptyPage());
+    Download(kUrl);
     EXPECT_TRUE(job_.succeeded());
     EXPECT_TRUE(Progress().empty());
     EXPECT_EQ(events_.size(), 1u);
-    EXPECT_TRUE(std::filesystem::exists(job_.path));
+    EXPECT_EQ(temp_.Contents(), std::vector<std::string>{"song.mp3"});
 }
 
 TEST_F(DownloadWorkerTest, AnUnknownTotalIsPassedAsZero) {
     standin::Reply reply = standin::LargeBody(200000);
     reply.announceLength = false;
-    web_.Set("http://f.example.com/chunked.mp3", reply);
-    Download("http://f.example.com/chunked.mp3");
+    web_.Set(kUrl, reply);
+    Download(kUrl);
     EXPECT_TRUE(job_.succeeded());
     ASSERT_FALSE(Progress().empty());
     for (const auto& event : Progress()) {
@@ -97,103 +126,234 @@ TEST_F(DownloadWorkerTest, AnUnknownTotalIsPassedAsZero) {
 }
 
 TEST_F(DownloadWorkerTest, ARedirectIsFollowedToAnotherHost) {
-    web_.Set("http://f.example.com/moved.mp3", standin::Redirect("http://g.example.com/here.mp3"));
+    web_.Set(kUrl, standin::Redirect("http://g.example.com/here.mp3"));
     web_.Set("http://g.example.com/here.mp3", standin::Page("the file"));
-    Download("http://f.example.com/moved.mp3");
+    Download(kUrl);
     EXPECT_TRUE(job_.succeeded());
     EXPECT_EQ(ReadFile(job_.path), "the file");
 }
 
-TEST_F(DownloadWorkerTest, ErrorStatusesFailWithoutMakingAFile) {
-    for (const int status : {404, 500}) {
-        web_.Set("http://f.example.com/bad.mp3", standin::Status(status));
-        Download("http://f.example.com/bad.mp3");
-        EXPECT_FALSE(job_.succeeded()) << status;
-        EXPECT_FALSE(job_.createdFile) << status;
-        EXPECT_FALSE(std::filesystem::exists(job_.path)) << status;
+TEST_F(DownloadWorkerTest, OnlyAFinal200SavesAFile) {
+    standin::Reply unasked = standin::Page("part of it");
+    unasked.status = 206;
+    standin::Reply nowhere = standin::Status(302);  // a redirect without Location
+    for (const auto& [status, reply] :
+         std::vector<std::pair<int, standin::Reply>>{{404, standin::Status(404)},
+                                                     {500, standin::Status(500)},
+                                                     {204, standin::Status(204)},
+                                                     {206, unasked},
+                                                     {302, nowhere}}) {
+        web_.Set(kUrl, reply);
+        Download(kUrl);
         EXPECT_EQ(job_.outcome, DownloadOutcome::HttpStatus) << status;
-        EXPECT_EQ(job_.detail, std::to_string(status));
+        EXPECT_EQ(job_.detail.substr(0, 3), std::to_string(status)) << status;
+        EXPECT_TRUE(temp_.Contents().empty()) << status;
+        EXPECT_TRUE(Progress().empty()) << status;
     }
 }
 
-TEST_F(DownloadWorkerTest, AConnectionClosedMidBodyFails) {
-    web_.Set("http://f.example.com/cut.mp3", standin::ClosedMidBody(1000000, 300000));
-    Download("http://f.example.com/cut.mp3");
-    EXPECT_FALSE(job_.succeeded());
-    EXPECT_TRUE(job_.createdFile);  // partly written: the queue removes it
+TEST_F(DownloadWorkerTest, TheBytesWrittenMustBeTheBytesAnnounced) {
+    // A length too large for any number, then 5,000 bytes: libcurl takes the
+    // length as unknown, the worker does not.
+    testing::RawServer server(
+        "HTTP/1.1 200 OK\r\nContent-Length: 9223372036854775808\r\n"
+        "Connection: close\r\n\r\n" +
+        std::string(5000, 'x'));
+    setenv("http_proxy", server.Url().c_str(), 1);
+    Download(kUrl);
+    EXPECT_EQ(job_.outcome, DownloadOutcome::TransferError);
+    EXPECT_FALSE(std::filesystem::exists(job_.path));
+
+    // Short of the length announced: no file under its name, the bytes kept
+    // in the .part for a later attempt.
+    setenv("http_proxy", web_.ProxyUrl().c_str(), 1);
+    web_.Set(kUrl, standin::ClosedMidBody(1000000, 300000));
+    Download(kUrl);
+    EXPECT_EQ(job_.outcome, DownloadOutcome::TransferError);
+    EXPECT_FALSE(std::filesystem::exists(job_.path));
+    EXPECT_TRUE(job_.partIsOurs);
+    EXPECT_EQ(ReadFile(PartPathOf(job_.path)), standin::GeneratedBody(0, 300000));
 }
 
-TEST_F(DownloadWorkerTest, AStallIsGivenUpOn) {
-    web_.Set("http://f.example.com/stall.mp3", standin::StallAfterHeaders());
-    job_.stallLimit = 1s;
-    Download("http://f.example.com/stall.mp3");
-    EXPECT_FALSE(job_.succeeded());
+TEST_F(DownloadWorkerTest, AddressesGoOnTheWireEscapedAsPagesAre) {
+    web_.Set("http://files.tistory.com/my%20song%B0%A1.mp3", standin::Page("x"));
+    Download("http://files.tistory.com/my song\xB0\xA1.mp3");
+    EXPECT_TRUE(job_.succeeded()) << job_.detail;
+    EXPECT_EQ(web_.RequestedUrls(),
+              std::vector<std::string>{"http://files.tistory.com/my%20song%B0%A1.mp3"});
+}
+
+TEST_F(DownloadWorkerTest, AStallAndADripAreGivenUpOn) {
+    job_.stallLimit = 2s;
+    web_.Set(kUrl, standin::StallAfterHeaders());
+    Download(kUrl);
+    EXPECT_EQ(job_.outcome, DownloadOutcome::TransferError);
+    web_.Set(kUrl, standin::Trickle(std::string(30, 'x'), 1, 1s));
+    Download(kUrl);
+    EXPECT_EQ(job_.outcome, DownloadOutcome::TransferError);
+}
+
+TEST_F(DownloadWorkerTest, AConnectThatNeverCompletesIsBounded) {
+    testing::UnansweredPort unanswered;
+    setenv("http_proxy", unanswered.Url().c_str(), 1);
+    job_.connectTimeout = 1s;
+    const auto start = Clock::now();
+    Download(kUrl);
+    EXPECT_EQ(job_.outcome, DownloadOutcome::TransferError);
+    EXPECT_LT(Clock::now() - start, 10s);
 }
 
 TEST_F(DownloadWorkerTest, ACallThatFailsAtOnceRaisesNoProgress) {
     Download("not an address");
     EXPECT_FALSE(job_.succeeded());
-    web_.Set("http://f.example.com/a.mp3", standin::Page("x"));
+    web_.Set(kUrl, standin::Page("x"));
     job_.path = (folder_ / "no-such-folder" / "a.mp3").string();
-    Download("http://f.example.com/a.mp3");
-    EXPECT_FALSE(job_.succeeded());
+    Download(kUrl);
+    EXPECT_EQ(job_.outcome, DownloadOutcome::FileError);
     EXPECT_TRUE(Progress().empty());
     EXPECT_EQ(events_.size(), 2u);
 }
 
-TEST_F(DownloadWorkerTest, NeverWritesOverAnExistingFile) {
-    { std::ofstream(job_.path) << "mine"; }
-    web_.Set("http://f.example.com/a.mp3", standin::Page("theirs"));
-    Download("http://f.example.com/a.mp3");
-    EXPECT_FALSE(job_.succeeded());
+TEST_F(DownloadWorkerTest, NeverWritesOverAFile) {
+    // Somebody else's .part: the name is taken before a byte is written.
+    { std::ofstream(PartPathOf(job_.path)) << "theirs"; }
+    web_.Set(kUrl, standin::Page("mine"));
+    Download(kUrl);
     EXPECT_EQ(job_.outcome, DownloadOutcome::NameTaken);
-    EXPECT_FALSE(job_.createdFile);
-    EXPECT_EQ(ReadFile(job_.path), "mine");
-}
+    EXPECT_EQ(ReadFile(PartPathOf(job_.path)), "theirs");
+    std::filesystem::remove(PartPathOf(job_.path));
 
-TEST_F(DownloadWorkerTest, AStopBeforeTheFirstNotificationEndsWithFailure) {
-    web_.Set("http://f.example.com/a.mp3", standin::LargeBody(1000000));
-    job_.stopFlag = 1;
-    Download("http://f.example.com/a.mp3");
-    EXPECT_FALSE(job_.succeeded());
-    EXPECT_EQ(succeededAtEnd_, 0);
-    EXPECT_TRUE(Progress().empty());
-}
-
-TEST_F(DownloadWorkerTest, AStopDuringATransferAbandonsIt) {
-    web_.Set("http://f.example.com/slow.mp3",
-             standin::Trickle(standin::GeneratedBody(0, 100000), 1000, 20ms));
+    // A file that takes the name while the download runs: the download takes
+    // another name when it is whole.
+    web_.Set(kUrl, standin::Trickle("mine", 2, 200ms));
     job_.callback = [this](int code, uint64_t, intptr_t) {
-        if (code == DOWNLOAD_EV_PROGRESS) {
-            job_.stopFlag = 1;
+        if (code == DOWNLOAD_EV_PROGRESS && !std::filesystem::exists(Path("song.mp3"))) {
+            std::ofstream(Path("song.mp3")) << "theirs";
         }
         return 0;
     };
-    const auto start = std::chrono::steady_clock::now();
-    Download("http://f.example.com/slow.mp3");
-    EXPECT_FALSE(job_.succeeded());
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 1500ms);  // not the 2 s trickle
+    Download(kUrl);
+    EXPECT_TRUE(job_.succeeded()) << job_.detail;
+    EXPECT_EQ(ReadFile(Path("song.mp3")), "theirs");
+    EXPECT_NE(job_.path, Path("song.mp3"));
+    EXPECT_EQ(ReadFile(job_.path), "mine");
+    EXPECT_EQ(temp_.Contents().size(), 2u);
 }
 
-TEST_F(DownloadWorkerTest, ARetryPauseIsWaitedOutAndAStopEndsItAtOnce) {
-    web_.Set("http://f.example.com/a.mp3", standin::Page("x"));
-    job_.retryPause = 300ms;
-    auto start = std::chrono::steady_clock::now();
-    Download("http://f.example.com/a.mp3");
-    EXPECT_GE(std::chrono::steady_clock::now() - start, 300ms);
-    EXPECT_TRUE(job_.succeeded());
+TEST_F(DownloadWorkerTest, ResumesWhereThePartEndsWhenTheServerAllows) {
+    web_.Set(kUrl, [] {
+        standin::Reply cut = standin::ResumableFile(1000000, "\"v1\"");
+        cut.closeAfter = 400000;
+        return cut;
+    }());
+    Download(kUrl);
+    ASSERT_EQ(job_.outcome, DownloadOutcome::TransferError);
+    ASSERT_TRUE(job_.partIsOurs);
+    EXPECT_EQ(job_.validator, "\"v1\"");
+    EXPECT_EQ(RecallPart(PartPathOf(job_.path))->validator, "\"v1\"");
 
-    DownloadJob paused;
-    paused.url = "http://f.example.com/a.mp3";
-    paused.path = (folder_ / "b.mp3").string();
-    paused.retryPause = 30s;
-    std::thread worker(DownloadThreadProc, &paused);
-    start = std::chrono::steady_clock::now();
-    paused.stopFlag = 1;
-    worker.join();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
-    EXPECT_EQ(paused.outcome, DownloadOutcome::Stopped);
-    EXPECT_EQ(web_.Requests().size(), 1u);  // the stopped one asked nothing
+    web_.ClearRequests();
+    web_.Set(kUrl, standin::ResumableFile(1000000, "\"v1\""));
+    Download(kUrl);
+    EXPECT_TRUE(job_.succeeded()) << job_.detail;
+    EXPECT_EQ(ReadFile(job_.path), standin::GeneratedBody(0, 1000000));
+    const auto requests = web_.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].Header("Range"), "bytes=400000-");
+    EXPECT_EQ(requests[0].Header("If-Range"), "\"v1\"");
+    EXPECT_GE(std::get<1>(Progress().front()), 400000u);  // progress counts the file
+    EXPECT_EQ(std::get<2>(Progress().front()), 1000000);
+}
+
+TEST_F(DownloadWorkerTest, StartsOverWhenTheFileChangedOrCannotBeResumed) {
+    for (const std::string newer : {"\"v2\"", ""}) {
+        // A .part of 400,000 bytes of another version of the file.
+        { std::ofstream(PartPathOf(job_.path)) << std::string(400000, '?'); }
+        job_.partIsOurs = true;
+        job_.validator = "\"v1\"";
+        standin::Reply reply = standin::LargeBody(700000);
+        reply.etag = newer;
+        reply.honoursRanges = !newer.empty();  // else a server without ranges
+        web_.Set(kUrl, reply);
+        job_.path = Path("song.mp3");
+        Download(kUrl);
+        ASSERT_TRUE(job_.succeeded()) << job_.detail;
+        EXPECT_EQ(ReadFile(job_.path), standin::GeneratedBody(0, 700000));
+        std::filesystem::remove(job_.path);
+    }
+    // Without a validator nothing is resumed: the whole file is asked for.
+    { std::ofstream(PartPathOf(job_.path)) << "old"; }
+    job_.partIsOurs = true;
+    job_.validator.clear();
+    web_.ClearRequests();
+    web_.Set(kUrl, standin::ResumableFile(1000, "\"v1\""));
+    Download(kUrl);
+    EXPECT_TRUE(job_.succeeded());
+    EXPECT_FALSE(web_.Requests()[0].HasHeader("Range"));
+    EXPECT_EQ(ReadFile(job_.path), standin::GeneratedBody(0, 1000));
+}
+
+TEST_F(DownloadWorkerTest, AStopEndsEveryWaitPromptly) {
+    // During the transfer, before the headers, during the pause, in a
+    // connect that never completes.
+    web_.Set("http://f.example.com/slow.mp3",
+             standin::Trickle(standin::GeneratedBody(0, 100000), 1000, 20ms));
+    web_.Set("http://f.example.com/silent.mp3", standin::StallBeforeHeaders());
+    auto asked = [this] { return !web_.Requests().empty(); };
+    for (const char* url : {"http://f.example.com/slow.mp3", "http://f.example.com/silent.mp3"}) {
+        web_.ClearRequests();
+        job_.stopFlag = 0;
+        EXPECT_LT(StopDuring(url, asked), 1s) << url;
+        EXPECT_EQ(job_.outcome, DownloadOutcome::Stopped) << url;
+    }
+
+    job_.stopFlag = 0;
+    job_.retryPause = 30s;
+    EXPECT_LT(StopDuring(kUrl, [this] { return job_.pausing.load(); }), 1s);
+    EXPECT_EQ(job_.outcome, DownloadOutcome::Stopped);
+    job_.retryPause = 0ms;
+
+    testing::UnansweredPort unanswered;
+    setenv("http_proxy", unanswered.Url().c_str(), 1);
+    job_.stopFlag = 0;
+    const auto start = Clock::now();
+    EXPECT_LT(StopDuring(kUrl, [&] { return Clock::now() > start + 200ms; }), 1s);
+    EXPECT_EQ(job_.outcome, DownloadOutcome::Stopped);
+}
+
+TEST_F(DownloadWorkerTest, AStopBeforeTheStartAsksNothing) {
+    web_.Set(kUrl, standin::LargeBody(1000000));
+    job_.stopFlag = 1;
+    Download(kUrl);
+    EXPECT_EQ(job_.outcome, DownloadOutcome::Stopped);
+    EXPECT_EQ(succeededAtEnd_, 0);
+    EXPECT_TRUE(Progress().empty());
+    EXPECT_TRUE(web_.Requests().empty());
+}
+
+TEST_F(DownloadWorkerTest, ARetryPauseIsWaitedOut) {
+    web_.Set(kUrl, standin::Page("x"));
+    job_.retryPause = 300ms;
+    const auto start = Clock::now();
+    Download(kUrl);
+    EXPECT_GE(web_.Requests()[0].time - start, 300ms);
+    EXPECT_TRUE(job_.succeeded());
+}
+
+TEST_F(DownloadWorkerTest, TheAnswerCanNameTheFile) {
+    standin::Reply reply = standin::Page("x");
+    reply.headers.emplace_back("Content-Disposition", "attachment; filename=\"given.mp3\"");
+    web_.Set(kUrl, reply);
+    std::string seen;
+    job_.nameFromAnswer = [&seen](const std::string& disposition) {
+        seen = disposition;
+        return std::string("from the server.mp3");
+    };
+    Download(kUrl);
+    EXPECT_TRUE(job_.succeeded());
+    EXPECT_EQ(seen, "attachment; filename=\"given.mp3\"");
+    EXPECT_EQ(job_.path, Path("from the server.mp3"));
+    EXPECT_EQ(ReadFile(job_.path), "x");
 }
 
 }  // namespace

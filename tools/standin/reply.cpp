@@ -61,6 +61,13 @@ Reply ClosedMidBody(uint64_t announcedSize, uint64_t sentBytes) {
     return reply;
 }
 
+Reply ResumableFile(uint64_t size, std::string etag) {
+    Reply reply = LargeBody(size, "audio/mpeg");
+    reply.etag = std::move(etag);
+    reply.honoursRanges = true;
+    return reply;
+}
+
 Reply GzipPage(std::string body) {
     Reply reply = Page(std::move(body));
     reply.gzip = true;

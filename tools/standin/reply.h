@@ -44,6 +44,15 @@ struct Reply {
     // Sends the body gzip-compressed with "Content-Encoding: gzip", whatever
     // the request asked for.
     bool gzip = false;
+
+    // Validators sent with the answer, when set.
+    std::string etag;
+    std::string lastModified;
+    // Answers "Range: bytes=N-" with a 206 of the rest, as file servers do,
+    // unless an If-Range names another validator than the reply's.
+    bool honoursRanges = false;
+    // Where a generated body starts in GeneratedBody (the rest of a range).
+    uint64_t generatedOffset = 0;
 };
 
 Reply Page(std::string body, std::string contentType = "text/html");
@@ -56,6 +65,9 @@ Reply StallBeforeHeaders();
 Reply StallAfterHeaders();
 Reply ClosedMidBody(uint64_t announcedSize, uint64_t sentBytes);
 Reply GzipPage(std::string body);
+
+// A file server's answer with a validator that honours ranges.
+Reply ResumableFile(uint64_t size, std::string etag);
 
 // The bytes of a generated body from `offset` on: a repeating pattern that
 // tests can check any slice of.

@@ -77,7 +77,8 @@ StandInWeb::StandInWeb() : server_(std::make_unique<httplib::Server>()) {
     // and a lingering one would only hold up Stop.
     server_->set_keep_alive_max_count(1);
     server_->new_task_queue = [] { return new httplib::ThreadPool(16); };
-    server_->Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
+    // Any path at all, new lines included.
+    server_->Get("[\\s\\S]*", [this](const httplib::Request& request, httplib::Response& response) {
         RecordedRequest recorded;
         recorded.method = request.method;
         recorded.url = AbsoluteUrl(request);
@@ -91,13 +92,15 @@ StandInWeb::StandInWeb() : server_(std::make_unique<httplib::Server>()) {
             std::lock_guard lock(mutex_);
             requests_.push_back(recorded);
         }
+        // Ranges are the reply's to honour or not, as a server's would be.
+        const_cast<httplib::Request&>(request).ranges.clear();
         const std::optional<Reply> reply = ReplyFor(recorded);
         if (reply && reply->stallBeforeHeaders) {
             while (bramix::WaitUnlessStopped(stopping_, std::chrono::seconds(1))) {
             }
             return;
         }
-        Serve(recorded, reply ? *reply : Status(404), &response);
+        Serve(recorded, reply ? RangeOf(recorded, *reply) : Status(404), &response);
     });
     // httplib refuses some targets that real servers take (two '?', for one)
     // before any handler runs; they are still requests the program made.
@@ -199,11 +202,47 @@ std::optional<Reply> StandInWeb::ReplyFor(const RecordedRequest& request) const 
     return fallback ? fallback(request) : std::nullopt;
 }
 
+Reply StandInWeb::RangeOf(const RecordedRequest& request, const Reply& reply) {
+    const std::string range = request.Header("Range");
+    const std::string ifRange = request.Header("If-Range");
+    const uint64_t size = reply.generatedSize.value_or(reply.body.size());
+    if (!reply.honoursRanges || reply.status != 200 || range.rfind("bytes=", 0) != 0 ||
+        range.back() != '-' ||
+        (!ifRange.empty() && ifRange != reply.etag && ifRange != reply.lastModified)) {
+        return reply;
+    }
+    const uint64_t start = std::stoull(range.substr(6));
+    if (start >= size) {
+        return reply;
+    }
+    Reply rest = reply;
+    rest.status = 206;
+    rest.headers.emplace_back("Content-Range", "bytes " + std::to_string(start) + "-" +
+                                                   std::to_string(size - 1) + "/" +
+                                                   std::to_string(size));
+    if (reply.generatedSize) {
+        rest.generatedOffset = reply.generatedOffset + start;
+        rest.generatedSize = size - start;
+    } else {
+        rest.body = reply.body.substr(start);
+    }
+    if (reply.closeAfter) {
+        rest.closeAfter = *reply.closeAfter > start ? *reply.closeAfter - start : 0;
+    }
+    return rest;
+}
+
 void StandInWeb::Serve(const RecordedRequest&, const Reply& reply, void* responsePointer) {
     auto& response = *static_cast<httplib::Response*>(responsePointer);
     response.status = reply.status;
     for (const auto& [name, value] : reply.headers) {
         response.set_header(name, value);
+    }
+    if (!reply.etag.empty()) {
+        response.set_header("ETag", reply.etag);
+    }
+    if (!reply.lastModified.empty()) {
+        response.set_header("Last-Modified", reply.lastModified);
     }
     const bool streamed = reply.generatedSize || reply.closeAfter || reply.stallAfterHeaders ||
                           reply.trickleBytes > 0 || !reply.announceLength;
@@ -231,8 +270,9 @@ void StandInWeb::Serve(const RecordedRequest&, const Reply& reply, void* respons
         if (reply.closeAfter) {
             piece = std::min<uint64_t>(piece, *reply.closeAfter - offset);
         }
-        const std::string bytes =
-            reply.generatedSize ? GeneratedBody(offset, piece) : reply.body.substr(offset, piece);
+        const std::string bytes = reply.generatedSize
+                                      ? GeneratedBody(reply.generatedOffset + offset, piece)
+                                      : reply.body.substr(offset, piece);
         if (!sink.write(bytes.data(), bytes.size())) {
             return false;
         }

@@ -71,6 +71,9 @@ private:
     struct Connection;
 
     std::optional<Reply> ReplyFor(const RecordedRequest& request) const;
+    // The part of the reply that the request's Range asks for, where the reply
+    // honours ranges.
+    static Reply RangeOf(const RecordedRequest& request, const Reply& reply);
     void Serve(const RecordedRequest& request, const Reply& reply, void* response);
 
     std::unique_ptr<httplib::Server> server_;

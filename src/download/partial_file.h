@@ -1,0 +1,38 @@
+#pragma once
+
+// A download's bytes go to NAME.part until they are whole; only then does
+// the file take its name, never replacing one. The .part remembers which
+// address it holds and the server's validator of its bytes (user. extended
+// attributes, where the file system keeps them), so that a later run can ask
+// for the rest. Any thread.
+
+#include <optional>
+#include <string>
+
+namespace bramix {
+
+inline constexpr const char* kPartSuffix = ".part";
+
+inline std::string PartPathOf(const std::string& path) {
+    return path + kPartSuffix;
+}
+
+struct PartRecord {
+    std::string url;
+    std::string validator;  // the ETag, else the Last-Modified of the answer; may be empty
+};
+
+// Writes the record onto the open .part; false where attributes are not kept.
+bool RememberPart(int fd, const PartRecord& record);
+
+// The record of a .part, when it has one.
+std::optional<PartRecord> RecallPart(const std::string& partPath);
+
+// The final path (without ".part") of a .part in `folder` that holds `url`.
+std::optional<std::string> FindPartOf(const std::string& folder, const std::string& url);
+
+// Gives the file at `from` the name `to` unless something is there already:
+// 0, or the errno (EEXIST when the name is taken).
+int NameWithoutReplacing(const std::string& from, const std::string& to);
+
+}  // namespace bramix
