@@ -48,6 +48,19 @@ int ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
     return count;
 }
 
+namespace {
+
+// True when the text's last byte is a lead byte without its second byte.
+bool EndsInHalfACharacter(std::string_view text) {
+    size_t i = 0;
+    while (i + 1 < text.size()) {
+        i += IsLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;
+    }
+    return i + 1 == text.size() && IsLeadByte(static_cast<unsigned char>(text[i]));
+}
+
+}  // namespace
+
 void ReplaceRepeatedly(std::string& text, std::string_view from, std::string_view to) {
     if (from.empty()) {
         return;
@@ -58,6 +71,13 @@ void ReplaceRepeatedly(std::string& text, std::string_view from, std::string_vie
     }
     if (FindOnCharBoundary(text, from) == std::string_view::npos) {
         return;  // the usual case, for one search
+    }
+    if (EndsInHalfACharacter(from)) {
+        // Such a pattern can match into the middle of a character, which the
+        // one-pass reading below never looks at; whole passes it is.
+        while (ReplaceAll(text, from, to) > 0) {
+        }
+        return;
     }
     // Whole passes until nothing changes would cost a pass per replacement:
     // "[1][1]...[1]." shrinks by one "[1]" a pass. Instead the text is read

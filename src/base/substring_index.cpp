@@ -27,6 +27,7 @@ SubstringIndex::SubstringIndex(std::string_view text) : text_(text) {
     states_.reserve(2 * text.size() + 2);
     edges_.reserve(3 * text.size() + 1);
     states_.emplace_back();
+    states_[0].indexed = true;  // the first state leads to every character
     for (size_t i = 0; i < text.size();) {
         const auto [character, width] = CharacterAt(text, i);
         Add(character);
@@ -34,32 +35,42 @@ SubstringIndex::SubstringIndex(std::string_view text) : text_(text) {
     }
 }
 
-int SubstringIndex::Next(int state, uint32_t character) const {
-    if (state == 0) {
-        const auto found = firstCharacters_.find(character);
-        return found == firstCharacters_.end() ? -1 : found->second;
+int SubstringIndex::EdgeOf(int state, uint32_t character) const {
+    if (states_[state].indexed) {
+        const auto found = indexedEdges_.find(KeyOf(state, character));
+        return found == indexedEdges_.end() ? -1 : found->second;
     }
     for (int edge = states_[state].firstEdge; edge != -1; edge = edges_[edge].nextEdge) {
         if (edges_[edge].character == character) {
-            return edges_[edge].target;
+            return edge;
         }
     }
     return -1;
 }
 
+int SubstringIndex::Next(int state, uint32_t character) const {
+    const int edge = EdgeOf(state, character);
+    return edge == -1 ? -1 : edges_[edge].target;
+}
+
 void SubstringIndex::SetNext(int state, uint32_t character, int target) {
-    if (state == 0) {
-        firstCharacters_[character] = target;
+    if (const int edge = EdgeOf(state, character); edge != -1) {
+        edges_[edge].target = target;
         return;
     }
-    for (int edge = states_[state].firstEdge; edge != -1; edge = edges_[edge].nextEdge) {
-        if (edges_[edge].character == character) {
-            edges_[edge].target = target;
-            return;
+    State& from = states_[state];
+    edges_.push_back({character, target, from.firstEdge});
+    from.firstEdge = static_cast<int>(edges_.size()) - 1;
+    if (from.indexed) {
+        indexedEdges_.emplace(KeyOf(state, character), from.firstEdge);
+    } else if (++from.edgeCount > kListedEdges) {
+        // A state with many characters after it: a list would make each
+        // lookup cost them all.
+        for (int edge = from.firstEdge; edge != -1; edge = edges_[edge].nextEdge) {
+            indexedEdges_.emplace(KeyOf(state, edges_[edge].character), edge);
         }
+        from.indexed = true;
     }
-    edges_.push_back({character, target, states_[state].firstEdge});
-    states_[state].firstEdge = static_cast<int>(edges_.size()) - 1;
 }
 
 // The suffix automaton's construction, one character at a time.

@@ -25,7 +25,9 @@ private:
     struct State {
         int link = -1;       // the state of the longest suffix that also ends elsewhere
         int length = 0;      // characters of the longest string that ends here
-        int firstEdge = -1;  // into edges_; the first state's are in firstCharacters_
+        int firstEdge = -1;  // into edges_: the characters this state leads on
+        int edgeCount = 0;
+        bool indexed = false;  // its edges are found through indexedEdges_
     };
     struct Edge {
         uint32_t character;
@@ -33,6 +35,14 @@ private:
         int nextEdge;
     };
 
+    // Most states lead on a few characters, found along their list; past this
+    // many, a state's edges are found through the map.
+    static constexpr int kListedEdges = 8;
+
+    static uint64_t KeyOf(int state, uint32_t character) {
+        return (static_cast<uint64_t>(state) << 32) | character;
+    }
+    int EdgeOf(int state, uint32_t character) const;  // -1 when there is none
     int Next(int state, uint32_t character) const;
     void SetNext(int state, uint32_t character, int target);
     void Add(uint32_t character);
@@ -40,9 +50,7 @@ private:
     std::string_view text_;
     std::vector<State> states_;
     std::vector<Edge> edges_;
-    // The first state leads to every character of the text: a list would be
-    // long there, and it is short everywhere else.
-    std::unordered_map<uint32_t, int> firstCharacters_;
+    std::unordered_map<uint64_t, int> indexedEdges_;
     int last_ = 0;
 };
 
