@@ -6,9 +6,10 @@
 
 namespace bramix {
 
-std::string FormatByteSize(uint64_t size) {
+namespace {
+
+std::string FormatWithUnits(uint64_t size, const std::string& bytes) {
     if (size < 1024) {
-        static const std::string bytes = Utf8ToAnsi(" 바이트");
         return std::to_string(size) + bytes;
     }
     static constexpr const char* kUnits[] = {"KB", "MB", "GB", "TB", "PB", "EB"};
@@ -44,6 +45,17 @@ std::string FormatByteSize(uint64_t size) {
         unit *= 1024;
     }
     return {};  // unreachable: EB takes every remaining size
+}
+
+}  // namespace
+
+std::string FormatByteSize(uint64_t size) {
+    static const std::string bytes = Utf8ToAnsi(" 바이트");
+    return FormatWithUnits(size, bytes);
+}
+
+std::string FormatByteSizeInEnglish(uint64_t size) {
+    return FormatWithUnits(size, " bytes");
 }
 
 }  // namespace bramix

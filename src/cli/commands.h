@@ -1,25 +1,25 @@
 #pragma once
 
-// The subcommands of bramix-cli. Each takes the arguments after its name and
+// The commands of bramix-cli. Each takes the arguments after its name and
 // returns the process's exit status.
+
+#include <span>
+#include <string>
 
 namespace bramix::cli {
 
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitGaveUp = 1;
 inline constexpr int kExitUsage = 2;
+inline constexpr int kExitUnreachable = 3;
 inline constexpr int kExitInterrupted = 130;
+inline constexpr int kExitReaderGone = 141;  // as a shell reports SIGPIPE
 
-inline constexpr const char* kSearchUsage =
-    "usage: bramix-cli search [--order=arrival|list] [--matched] TEXT...\n";
-inline constexpr const char* kGetUsage =
-    "usage: bramix-cli get [--dir=DIR] [--attempts=N] (URL [NAME] | -)\n";
+int RunSearch(std::span<char* const> args);
+int RunGet(std::span<char* const> args);
 
-int RunSearch(int argc, char** argv);
-int RunGet(int argc, char** argv);
-
-// True once SIGINT or SIGTERM has arrived; the second one ends the process.
-bool Interrupted();
-void InstallInterruptHandlers();
+// Writes "bramix-cli COMMAND: PROBLEM" and the way to help on standard error;
+// returns kExitUsage.
+int UsageError(const std::string& command, const std::string& problem);
 
 }  // namespace bramix::cli

@@ -1,213 +1,248 @@
 // bramix-cli get: downloads files through the same worker, queue and naming
 // rules as the window's download list, one after another.
 
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <functional>
+#include <cstring>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "base/byte_size.h"
 #include "base/code_page.h"
+#include "cli/arguments.h"
 #include "cli/commands.h"
+#include "cli/help.h"
+#include "cli/interrupt.h"
+#include "cli/terminal.h"
 #include "download/disk_names.h"
 #include "download/download_queue.h"
+#include "download/partial_file.h"
 #include "download/task_loop.h"
-#include "posts/media_resolution.h"
+#include "net/address.h"
+#include "posts/media_names.h"
 #include "results/find_line.h"
 
 namespace bramix::cli {
 
 namespace {
 
-struct GetOptions {
-    std::string folder;  // empty: the window's download folder
-    int attempts = 3;
-    std::vector<std::string> rest;
+constexpr OptionSpec kOptions[] = {
+    {"dir", 'd', true},
+    {"attempts", 'n', true},
+    {"quiet", 'q', false},
+    {"help", 'h', false},
 };
 
-bool ParseOptions(int argc, char** argv, GetOptions& options) {
-    for (int i = 0; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg.rfind("--dir=", 0) == 0 && arg.size() > 6) {
-            options.folder = arg.substr(6);
-        } else if (arg.rfind("--attempts=", 0) == 0) {
-            char* end = nullptr;
-            const long attempts = std::strtol(arg.c_str() + 11, &end, 10);
-            if (end == arg.c_str() + 11 || *end != '\0' || attempts < 0 || attempts > 1000000) {
-                std::fprintf(stderr, "bramix-cli get: bad %s\n", arg.c_str());
-                return false;
-            }
-            options.attempts = static_cast<int>(attempts);
-        } else if (arg.rfind("--", 0) == 0) {
-            std::fprintf(stderr, "bramix-cli get: unknown option %s\n", arg.c_str());
-            return false;
-        } else {
-            options.rest.push_back(arg);
-        }
-    }
-    const bool fromInput = options.rest.size() == 1 && options.rest[0] == "-";
-    if (options.rest.empty() || options.rest.size() > 2 || (!fromInput && options.rest[0] == "-")) {
-        std::fputs("bramix-cli get: give one URL (and a name), or - to read search lines\n",
-                   stderr);
+constexpr int kDefaultAttempts = 3;
+
+// An http:// or https:// address with a host, and nothing in it that no
+// address holds: control bytes.
+bool IsDownloadAddress(const std::string& text) {
+    if (Printable(text) != text) {
         return false;
     }
-    return true;
+    const auto parsed = ParseAddress(text);
+    return parsed &&
+           (parsed->service == ServiceType::Http || parsed->service == ServiceType::Https);
 }
 
-// The user's download folder, as desktops name it.
-std::string UserDownloads() {
-    if (const char* xdg = std::getenv("XDG_DOWNLOAD_DIR"); xdg != nullptr && xdg[0] == '/') {
-        return xdg;
-    }
-    const char* home = std::getenv("HOME");
-    return std::string(home != nullptr ? home : "/tmp") + "/Downloads";
-}
-
-// Per-file progress on a terminal: bytes so far, the total when known, speed.
-class ProgressLine {
-public:
-    ProgressLine() : enabled_(isatty(STDERR_FILENO) != 0) {}
-
-    void Show(const DownloadEntry& entry) {
-        if (!enabled_) {
-            return;
-        }
-        if (entry.fileName != current_ || entry.bytesSoFar < lastBytes_) {
-            current_ = entry.fileName;
-            started_ = std::chrono::steady_clock::now();
-        }
-        lastBytes_ = entry.bytesSoFar;
-        const double seconds =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
-        const auto speed = static_cast<uint64_t>(seconds > 0.2 ? entry.bytesSoFar / seconds : 0);
-        std::string line =
-            AnsiToUtf8(entry.fileName) + ": " + AnsiToUtf8(FormatByteSize(entry.bytesSoFar));
-        if (entry.bytesTotal > 0) {
-            line += " / " + AnsiToUtf8(FormatByteSize(entry.bytesTotal));
-        }
-        if (speed > 0) {
-            line += ", " + AnsiToUtf8(FormatByteSize(speed)) + "/s";
-        }
-        std::fprintf(stderr, "\r\033[K%s", line.c_str());
-    }
-
-    void Clear() {
-        if (enabled_) {
-            std::fputs("\r\033[K", stderr);
-        }
-    }
-
-private:
-    const bool enabled_;
-    std::string current_;
-    uint64_t lastBytes_ = 0;
-    std::chrono::steady_clock::time_point started_;
-};
-
+// A file to fetch, as the command line or a list names it.
 struct Target {
     std::string url;
-    std::string fileName;  // code page 949
+    std::string fileName;  // code page 949; empty: the server's, else the address's
+    bool typedAddress;     // given as UTF-8 by a person, not by a find's line
 };
 
-std::vector<Target> ReadTargets(const GetOptions& options) {
+// The lines of standard input: finds' lines (TSV or JSON), or addresses with
+// an optional TAB and name. Every other line is reported and counted.
+std::vector<Target> ReadList(int& badLines) {
     std::vector<Target> targets;
-    if (options.rest[0] != "-") {
-        const std::string& url = options.rest[0];
-        std::string name =
-            options.rest.size() == 2 ? Utf8ToAnsi(options.rest[1]) : FileNameFromLink(url);
-        if (name.empty()) {
-            name = "download";
-        }
-        targets.push_back({url, name});
-        return targets;
-    }
     std::string line;
     for (int number = 1; std::getline(std::cin, line); ++number) {
-        if (const auto target = ParseFindLine(line)) {
-            targets.push_back({target->fileUrl, target->fileName});
-        } else if (!line.empty()) {
-            std::fprintf(stderr, "bramix-cli get: line %d is not a search line; skipped\n", number);
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
         }
+        if (line.empty() || line[0] == '#') {
+            continue;
+        }
+        if (const auto find = ParseFindLine(line)) {
+            targets.push_back({find->fileUrl, find->fileName, false});
+            continue;
+        }
+        const size_t tab = line.find('\t');
+        const std::string address = line.substr(0, tab);
+        const std::string name = tab == std::string::npos ? "" : line.substr(tab + 1);
+        if (IsDownloadAddress(address) && name.find('\t') == std::string::npos) {
+            targets.push_back({address, Utf8ToAnsi(name), true});
+            continue;
+        }
+        std::fprintf(stderr,
+                     "bramix-cli get: line %d is neither a line of bramix-cli search nor an "
+                     "address: %s\n",
+                     number, Printable(line.substr(0, 80)).c_str());
+        ++badLines;
     }
     return targets;
 }
 
+// The entry for one target: a .part that an earlier run left for the same
+// address is resumed; without a name, the server's answer names the file.
+DownloadEntry EntryFor(const Target& target, const std::string& folder) {
+    DownloadEntry entry;
+    entry.fileUrl = target.url;
+    if (const auto path = FindPartOf(folder, target.url)) {
+        entry.path = *path;
+        entry.fileName = Utf8ToAnsi(path->substr(path->rfind('/') + 1));
+        entry.partIsOurs = true;
+        entry.validator = RecallPart(PartPathOf(*path))->validator;
+        return entry;
+    }
+    if (!target.fileName.empty()) {
+        entry.fileName = target.fileName;
+        return entry;
+    }
+    const LinkCoding coding = target.typedAddress ? LinkCoding::Utf8 : LinkCoding::CodePage949;
+    std::string fallback = FileNameFromLink(target.url, coding);
+    if (fallback.empty()) {
+        fallback = "download";
+    }
+    entry.fileName = fallback;
+    const bool naverLink = IsNaverLink(target.url, "");
+    entry.nameFromAnswer = [fallback, naverLink](const std::string& disposition) {
+        const std::string name = NameFromDisposition(disposition, naverLink);
+        return AnsiToUtf8(name.empty() ? fallback : name);
+    };
+    return entry;
+}
+
+// "3.10 MB / 9.79 MB  31%  1.20 MB/s  6 s left", as much of it as is known.
+std::string ProgressDetails(const DownloadEntry& entry) {
+    std::string text = FormatByteSizeInEnglish(entry.bytesSoFar);
+    if (entry.bytesTotal > 0) {
+        text += " / " + FormatByteSizeInEnglish(entry.bytesTotal);
+        text += "  " + std::to_string(entry.bytesSoFar * 100 / entry.bytesTotal) + "%";
+    }
+    if (const uint64_t speed = entry.rate.BytesPerSecond(); speed > 0) {
+        text += "  " + FormatByteSizeInEnglish(speed) + "/s";
+    }
+    if (const auto left = entry.rate.SecondsLeft(entry.bytesTotal)) {
+        text += "  " + std::to_string(*left) + " s left";
+    }
+    return text;
+}
+
 }  // namespace
 
-int RunGet(int argc, char** argv) {
-    GetOptions options;
-    if (!ParseOptions(argc, argv, options)) {
-        std::fputs(kGetUsage, stderr);
-        return kExitUsage;
+int RunGet(std::span<char* const> args) {
+    std::string error;
+    const auto parsed = Arguments::Parse(args, kOptions, error);
+    if (!parsed) {
+        return UsageError("get", error);
     }
-    std::string folder = options.folder;
+    if (parsed->Has("help")) {
+        std::fputs(kGetHelp, stdout);
+        return kExitOk;
+    }
+    int attempts = kDefaultAttempts;
+    if (const auto value = parsed->Value("attempts")) {
+        char* end = nullptr;
+        const long number = std::strtol(value->c_str(), &end, 10);
+        if (value->empty() || *end != '\0' || number < 0 || number > 1000000) {
+            return UsageError("get",
+                              "--attempts takes a number from 0, not '" + Printable(*value) + "'");
+        }
+        attempts = static_cast<int>(number);
+    }
+    const std::vector<std::string>& operands = parsed->operands();
+    const bool fromInput = operands.size() == 1 && operands[0] == "-";
+    if (operands.empty() || operands.size() > 2 || (!fromInput && operands[0] == "-")) {
+        return UsageError("get", "give one address (and a name), or - to read a list");
+    }
+    if (!fromInput && !IsDownloadAddress(operands[0])) {
+        return UsageError("get",
+                          "not an http:// or https:// address: '" + Printable(operands[0]) + "'");
+    }
+    std::string folder = parsed->Value("dir").value_or(DownloadFolder(ExecutablePath()));
     if (folder.empty()) {
-        folder = DownloadFolder(ExecutablePath(), UserDownloads());
-    } else {
-        std::error_code ignored;
-        std::filesystem::create_directories(folder, ignored);
+        return UsageError("get", "--dir needs a folder");
     }
-    const std::vector<Target> targets = ReadTargets(options);
+    if (!MakeFolder(folder)) {
+        std::fprintf(stderr, "bramix-cli get: cannot make the folder %s: %s\n",
+                     Printable(folder).c_str(), std::strerror(errno));
+        return kExitGaveUp;
+    }
+
+    int badLines = 0;
+    std::vector<Target> targets;
+    if (fromInput) {
+        targets = ReadList(badLines);
+    } else {
+        const std::string name = operands.size() == 2 ? Utf8ToAnsi(operands[1]) : "";
+        targets.push_back({operands[0], name, true});
+    }
+
+    // How each row's address is shown: as typed, or as its find's line had it.
+    std::vector<std::string> shownUrls;
+    for (const Target& target : targets) {
+        shownUrls.push_back(target.typedAddress ? target.url : AnsiToUtf8(target.url));
+    }
 
     TaskLoop loop;
-    ProgressLine progress;
+    StatusLine status(parsed->Has("quiet"));
     int givenUp = 0;
+    DownloadQueue* queue = nullptr;
     DownloadQueue::Listener listener;
-    DownloadQueue* queuePointer = nullptr;
     listener.entryChanged = [&](int row) {
-        const DownloadEntry& entry = queuePointer->entries()[row];
+        const DownloadEntry& entry = queue->entries()[row];
         if (entry.state == DL_RUNNING) {
-            progress.Show(entry);
+            status.Show(AnsiToUtf8(entry.fileName), ProgressDetails(entry));
         }
     };
     listener.entryFinished = [&](int row) {
-        const DownloadEntry& entry = queuePointer->entries()[row];
-        progress.Clear();
+        const DownloadEntry& entry = queue->entries()[row];
+        status.Clear();
         if (entry.state == DL_DONE) {
-            std::printf("%s\n", entry.savedPath.c_str());
+            std::printf("%s\n", entry.path.c_str());
             std::fflush(stdout);
         } else {
             ++givenUp;
-            std::fprintf(stderr, "bramix-cli get: gave up on %s: %s\n", entry.fileUrl.c_str(),
-                         entry.lastError.c_str());
+            std::fprintf(stderr, "bramix-cli get: gave up on %s: %s\n",
+                         Printable(shownUrls[row]).c_str(), Printable(entry.lastError).c_str());
         }
     };
-    DownloadQueue queue(
+    DownloadQueue downloads(
         folder, [&loop](std::function<void()> work) { loop.Post(std::move(work)); }, listener);
-    queuePointer = &queue;
-    queue.SetMaxAttempts(options.attempts);
+    queue = &downloads;
+    downloads.SetMaxAttempts(attempts);
     for (const Target& target : targets) {
-        queue.Add(target.fileName, "", target.url);
+        downloads.Add(EntryFor(target, folder));
     }
-    queue.RequestStart();
+    downloads.RequestStart();
 
     bool stopping = false;
     for (;;) {
         loop.RunFor(std::chrono::milliseconds(50));
         if (Interrupted() && !stopping) {
             stopping = true;
-            if (queue.downloading()) {
-                queue.StartOrStop();  // its end removes the partial file
+            if (downloads.downloading()) {
+                downloads.StartOrStop();  // its .part stays for the next run
             }
         }
-        if (!queue.downloading() && (stopping || !queue.hasQueued())) {
+        if (!downloads.downloading() && (stopping || !downloads.hasQueued())) {
             loop.RunFor(std::chrono::milliseconds(0));
-            if (!queue.downloading()) {
+            if (!downloads.downloading()) {
                 break;
             }
         }
     }
-    progress.Clear();
+    status.Clear();
     if (stopping) {
         return kExitInterrupted;
     }
-    return givenUp > 0 ? kExitGaveUp : kExitOk;
+    return givenUp > 0 || badLines > 0 ? kExitGaveUp : kExitOk;
 }
 
 }  // namespace bramix::cli

@@ -1,31 +1,53 @@
-#include <csignal>
+#include "cli/interrupt.h"
 
-#include "cli/commands.h"
+#include <atomic>
+#include <cerrno>
+#include <csignal>
 
 namespace bramix::cli {
 
 namespace {
 
-volatile std::sig_atomic_t g_interrupted = 0;
+static_assert(std::atomic<int>::is_always_lock_free, "signal handlers need lock-free atomics");
 
-void OnInterrupt(int signal) {
-    g_interrupted = 1;
-    // The first signal asks for a clean stop; a second one ends at once.
-    std::signal(signal, SIG_DFL);
+std::atomic<int> g_interrupted{0};
+std::atomic<int> g_resized{0};
+
+void OnInterrupt(int) {
+    const int saved = errno;
+    g_interrupted.store(1);
+    errno = saved;
+}
+
+void OnResize(int) {
+    const int saved = errno;
+    g_resized.store(1);
+    errno = saved;
+}
+
+void Install(int signal, void (*handler)(int), int flags) {
+    struct sigaction action {};
+    action.sa_handler = handler;
+    action.sa_flags = flags;
+    sigemptyset(&action.sa_mask);
+    sigaction(signal, &action, nullptr);
 }
 
 }  // namespace
 
-bool Interrupted() {
-    return g_interrupted != 0;
+void InstallSignalHandlers() {
+    // SA_RESETHAND: the handler runs once; the second signal ends the process.
+    Install(SIGINT, OnInterrupt, SA_RESETHAND | SA_RESTART);
+    Install(SIGTERM, OnInterrupt, SA_RESETHAND | SA_RESTART);
+    Install(SIGWINCH, OnResize, SA_RESTART);
 }
 
-void InstallInterruptHandlers() {
-    struct sigaction action {};
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+bool Interrupted() {
+    return g_interrupted.load() != 0;
+}
+
+bool TakeResize() {
+    return g_resized.exchange(0) != 0;
 }
 
 }  // namespace bramix::cli

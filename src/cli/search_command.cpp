@@ -1,11 +1,9 @@
 // bramix-cli search: runs one search job, exactly as the window's search
 // button does, and prints a line per find.
 
-#include <unistd.h>
-
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -13,7 +11,11 @@
 
 #include "base/code_page.h"
 #include "base/text_helpers.h"
+#include "cli/arguments.h"
 #include "cli/commands.h"
+#include "cli/help.h"
+#include "cli/interrupt.h"
+#include "cli/terminal.h"
 #include "results/find_line.h"
 #include "results/results_list.h"
 #include "search/search_job.h"
@@ -22,49 +24,27 @@ namespace bramix::cli {
 
 namespace {
 
-enum class Order { Arrival, List };
+using Clock = std::chrono::steady_clock;
+
+constexpr OptionSpec kOptions[] = {
+    {"order", 'o', true},  {"matched", 'm', false}, {"format", 'f', true},
+    {"quiet", 'q', false}, {"help", 'h', false},
+};
 
 struct SearchOptions {
-    Order order = Order::Arrival;
+    bool listOrder = false;
     bool matchedOnly = false;
+    bool json = false;
+    bool quiet = false;
     std::string text;  // code page 949, trimmed
 };
 
-bool ParseOptions(int argc, char** argv, SearchOptions& options) {
-    std::string text;
-    bool optionsEnded = false;
-    for (int i = 0; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (!optionsEnded && arg == "--") {
-            optionsEnded = true;
-        } else if (!optionsEnded && arg == "--order=arrival") {
-            options.order = Order::Arrival;
-        } else if (!optionsEnded && arg == "--order=list") {
-            options.order = Order::List;
-        } else if (!optionsEnded && arg == "--matched") {
-            options.matchedOnly = true;
-        } else if (!optionsEnded && arg.rfind("--", 0) == 0) {
-            std::fprintf(stderr, "bramix-cli search: unknown option %s\n", arg.c_str());
-            return false;
-        } else {
-            text += (text.empty() ? "" : " ") + arg;
-        }
-    }
-    options.text = Utf8ToAnsi(text);
-    TrimSpaces(options.text);
-    if (options.text.empty()) {
-        std::fputs("bramix-cli search: nothing to search for\n", stderr);
-        return false;
-    }
-    return true;
-}
-
 // Receives the job's events on the search thread and writes what the options
-// ask for.
+// ask for. The first write that fails (the reader went away) stops the job.
 class SearchPrinter {
 public:
-    explicit SearchPrinter(const SearchOptions& options)
-        : options_(options), showProgress_(isatty(STDERR_FILENO) != 0) {
+    SearchPrinter(const SearchOptions& options, SearchJob& job)
+        : options_(options), job_(job), status_(options.quiet) {
         list_.Start(options.text);
     }
 
@@ -72,92 +52,164 @@ public:
         std::lock_guard lock(mutex_);
         if (code == SEARCH_EV_POSITION) {
             position_ = value;
-            DrawProgress();
+            DrawStatus();
         } else if (code == SEARCH_EV_FOUND) {
-            const auto& found = FoundFileOf(data);
+            const FoundFile& found = FoundFileOf(data);
+            const bool matched = IsMatchingFind(options_.text, found);
             ++finds_;
-            if (options_.order == Order::Arrival) {
-                Print(found, IsMatchingFind(options_.text, found));
+            matching_ += matched ? 1 : 0;
+            if (!options_.listOrder) {
+                Print(found, matched);
             } else {
                 const size_t row = list_.Insert(found);
                 arrived_.insert(arrived_.begin() + static_cast<std::ptrdiff_t>(row), found);
             }
-            DrawProgress();
+            DrawStatus();
+        } else if (code == SEARCH_EV_END) {
+            ended_ = 1;
         }
         return 0;
     }
 
-    // After the job has ended: the list order, and the progress line cleared.
-    void Finish() {
+    // After the job has ended: the list order, and the summary.
+    void Finish(Clock::duration elapsed) {
         std::lock_guard lock(mutex_);
-        if (showProgress_) {
-            std::fputs("\r\033[K", stderr);
-        }
-        for (size_t row = 0; row < arrived_.size(); ++row) {
+        for (size_t row = 0; row < arrived_.size() && !readerGone_; ++row) {
             Print(arrived_[row], (list_.entries()[row].flags & RESULT_MATCHED) != 0);
         }
+        if (readerGone_) {
+            status_.Clear();
+            return;
+        }
+        char summary[96];
+        std::snprintf(summary, sizeof summary, "%d finds, %d matching, %.1f s", finds_, matching_,
+                      std::chrono::duration<double>(elapsed).count());
+        status_.Keep();  // the progress line stays, at 130/130
+        status_.Show("", summary);
+        status_.Keep();
     }
+
+    bool readerGone() {
+        std::lock_guard lock(mutex_);
+        return readerGone_;
+    }
+    const StopFlag& ended() const { return ended_; }
 
 private:
     void Print(const FoundFile& found, bool matched) {
-        if (options_.matchedOnly && !matched) {
+        if ((options_.matchedOnly && !matched) || readerGone_) {
             return;
         }
-        if (showProgress_) {
-            std::fputs("\r\033[K", stderr);
+        status_.Clear();
+        const std::string line =
+            (options_.json ? FormatFindJson(found, matched) : FormatFindLine(found, matched)) +
+            "\n";
+        if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size() ||
+            std::fflush(stdout) != 0) {
+            readerGone_ = true;
+            job_.stopFlag = 1;
         }
-        const std::string line = FormatFindLine(found, matched) + "\n";
-        std::fwrite(line.data(), 1, line.size(), stdout);
-        std::fflush(stdout);
     }
 
-    void DrawProgress() {
-        if (showProgress_) {
-            std::fprintf(stderr, "\r\033[Ksearching %d/%d, %d found", position_,
-                         SEARCH_PROGRESS_MAX, finds_);
+    void DrawStatus() {
+        if (status_.enabled()) {
+            const std::string text = "searching " + std::to_string(position_) + "/" +
+                                     std::to_string(SEARCH_PROGRESS_MAX) + ", " +
+                                     std::to_string(finds_) + " found";
+            status_.Show("", text);
         }
     }
 
     const SearchOptions& options_;
-    const bool showProgress_;
+    SearchJob& job_;
+    StatusLine status_;
     std::mutex mutex_;
     int position_ = 0;
     int finds_ = 0;
+    int matching_ = 0;
+    bool readerGone_ = false;
+    StopFlag ended_{0};
     ResultsList list_;
     std::vector<FoundFile> arrived_;  // in list order, row for row
 };
 
+// One line per service whose requests failed, for the user to see why a
+// search found little or nothing.
+void ReportFailures(const SearchStats& stats) {
+    for (int i = 0; i < kSearchServiceCount; ++i) {
+        const SearchStats::Requests& requests = stats.services[i];
+        if (requests.failed > 0) {
+            std::fprintf(stderr, "bramix-cli search: %s: %d of %d requests failed (first: %s)\n",
+                         ServiceName(static_cast<SearchService>(i)), requests.failed, requests.made,
+                         Printable(AnsiToUtf8(requests.firstError)).c_str());
+        }
+    }
+}
+
 }  // namespace
 
-int RunSearch(int argc, char** argv) {
-    SearchOptions options;
-    if (!ParseOptions(argc, argv, options)) {
-        std::fputs(kSearchUsage, stderr);
-        return kExitUsage;
+int RunSearch(std::span<char* const> args) {
+    std::string error;
+    const auto parsed = Arguments::Parse(args, kOptions, error);
+    if (!parsed) {
+        return UsageError("search", error);
     }
-    SearchPrinter printer(options);
+    if (parsed->Has("help")) {
+        std::fputs(kSearchHelp, stdout);
+        return kExitOk;
+    }
+    SearchOptions options;
+    if (const auto order = parsed->Value("order")) {
+        if (*order != "arrival" && *order != "list") {
+            return UsageError("search",
+                              "--order takes arrival or list, not '" + Printable(*order) + "'");
+        }
+        options.listOrder = *order == "list";
+    }
+    if (const auto format = parsed->Value("format")) {
+        if (*format != "tsv" && *format != "json") {
+            return UsageError("search",
+                              "--format takes tsv or json, not '" + Printable(*format) + "'");
+        }
+        options.json = *format == "json";
+    }
+    options.matchedOnly = parsed->Has("matched");
+    options.quiet = parsed->Has("quiet");
+    std::string text;
+    for (const std::string& word : parsed->operands()) {
+        text += (text.empty() ? "" : " ") + word;
+    }
+    options.text = Utf8ToAnsi(text);
+    TrimSpaces(options.text);
+    if (options.text.empty()) {
+        return UsageError("search", "nothing to search for");
+    }
+
     SearchJob job;
     job.input = options.text;
+    SearchPrinter printer(options, job);
     job.callback = [&printer](int code, int value, intptr_t data) {
         return printer.OnEvent(code, value, data);
     };
+    const auto started = Clock::now();
     std::thread worker(SearchThreadProc, &job);
-    std::atomic<bool> ended{false};
-    std::thread watcher([&] {
-        // Turns an interrupt into the job's stop request.
-        while (!ended) {
-            if (Interrupted()) {
-                job.stopFlag = 1;
-                return;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    // An interrupt becomes the job's stop request.
+    while (!IsStopped(printer.ended())) {
+        if (Interrupted()) {
+            job.stopFlag = 1;
         }
-    });
+        WaitUnlessStopped(printer.ended(), std::chrono::milliseconds(20));
+    }
     worker.join();
-    ended = true;
-    watcher.join();
-    printer.Finish();
-    return Interrupted() ? kExitInterrupted : kExitOk;
+    printer.Finish(Clock::now() - started);
+    if (printer.readerGone()) {
+        return kExitReaderGone;
+    }
+    ReportFailures(job.stats);
+    if (Interrupted()) {
+        return kExitInterrupted;
+    }
+    return job.stats.NothingRead() ? kExitUnreachable : kExitOk;
 }
 
 }  // namespace bramix::cli

@@ -1,9 +1,12 @@
 #pragma once
 
-// The command line's line per find, a contract that scripts rely on:
+// The command line's lines, a contract that scripts rely on. A find is one
+// line, in UTF-8, either seven fields separated by single TABs
 //   TYPE SIZE MATCHED FILENAME TITLE PAGEURL FILEURL
-// separated by single TABs, in UTF-8, every control byte written as a space so
-// that a line always has exactly seven fields.
+// (every control byte written as a space, so that a line always has exactly
+// seven fields), or one JSON object with the keys type, size (a number),
+// matched (a boolean), fileName, title, pageUrl and fileUrl. `get -` reads
+// both.
 
 #include <optional>
 #include <string>
@@ -14,9 +17,10 @@
 namespace bramix {
 
 std::string FormatFindLine(const FoundFile& found, bool matched);
+std::string FormatFindJson(const FoundFile& found, bool matched);
 
-// The download side's view of a line: the file's address and name, back in
-// code page 949. Empty for a line without seven fields.
+// The download side's view of a find's line: the file's address and name,
+// back in code page 949. Empty for a line that is neither form.
 struct FindLineTarget {
     std::string fileUrl;
     std::string fileName;

@@ -1,16 +1,21 @@
-// bramix-cli search as a script runs it, against a small world.
+// bramix-cli search, and what the whole command line shares, as scripts and
+// people run it, against a small world.
 
 #include <gtest/gtest.h>
 
 #include <csignal>
 
+#include "base/display_width.h"
+#include "results/find_line.h"
 #include "support/subprocess.h"
+#include "support/unanswered_port.h"
 #include "support/web_test.h"
 #include "world.h"
 
 namespace bramix {
 namespace {
 
+using namespace std::chrono_literals;
 using testing::RunProcess;
 
 constexpr const char* kWorld = R"(
@@ -93,24 +98,85 @@ TEST_F(SearchCliTest, ListsInTheWindowsOrderWithItsMatchRule) {
     }
 }
 
-TEST_F(SearchCliTest, MatchedLeavesOutTheRest) {
-    const auto lines = Lines(Search({"--matched", " 봄노래 ", "MP3"}).out);
-    ASSERT_EQ(lines.size(), 5u);
-    for (const std::string& line : lines) {
-        EXPECT_EQ(Field(line, 2), "1");
+TEST_F(SearchCliTest, OptionsTakeEveryFormAUserTypes) {
+    const auto full = Lines(Search({"--order=list", "--matched", "봄노래"}).out);
+    ASSERT_EQ(full.size(), 5u);
+    for (const auto& args :
+         std::vector<std::vector<std::string>>{{"--order", "list", "--matched", "봄노래"},
+                                               {"-o", "list", "-m", "봄노래"},
+                                               {"-olist", "-mq", " 봄노래 ", "MP3"},
+                                               {"-m", "--order=list", "--", "봄노래"}}) {
+        const auto result = Search(args);
+        EXPECT_EQ(result.exitCode, 0) << args[0];
+        EXPECT_EQ(Lines(result.out), full) << args[0];
     }
+    // After "--", what looks like an option is searched for.
+    Search({"--", "--matched"});
+    ASSERT_FALSE(web_.RequestedUrls().empty());
+    EXPECT_NE(web_.RequestedUrls().back().find("as_q=--matched+mp3"), std::string::npos);
 }
 
-TEST_F(SearchCliTest, UsageErrorsExitWithTwo) {
-    for (const auto& args : std::vector<std::vector<std::string>>{
-             {}, {"  "}, {"--bogus", "x"}, {"--order=random", "x"}}) {
-        const auto result = Search(args);
-        EXPECT_EQ(result.exitCode, 2);
-        EXPECT_NE(result.err, "");
-        EXPECT_EQ(result.out, "");
+TEST_F(SearchCliTest, JsonLinesReadBackAsTheFindsTheyWere) {
+    const auto result = Search({"--format=json", "--order=list", "봄노래"});
+    const auto lines = Lines(result.out);
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[4],
+              "{\"type\":\"wma\",\"size\":2400016,\"matched\":true,\"fileName\":\"봄노래 "
+              "라이브.wma\",\"title\":\"\",\"pageUrl\":\"http://song.tistory.com/1\","
+              "\"fileUrl\":\"http://cfile5.uf.tistory.com/original/D4\"}");
+    EXPECT_NE(lines[1].find("\"fileName\":\"탭이\\t든 봄노래.mp3\""), std::string::npos);
+    for (const std::string& line : lines) {
+        const auto target = ParseFindLine(line);
+        ASSERT_TRUE(target) << line;
+        EXPECT_EQ(target->fileUrl.rfind("http://cfile5.uf.tistory.com/", 0), 0u);
     }
-    EXPECT_EQ(RunProcess({BRAMIX_CLI}).exitCode, 2);
-    EXPECT_EQ(RunProcess({BRAMIX_CLI, "frobnicate"}).exitCode, 2);
+    EXPECT_EQ(ParseFindLine(lines[1])->fileName, testing::Ansi("탭이\t든 봄노래.mp3"));
+}
+
+TEST_F(SearchCliTest, HelpAndVersionGoToStandardOutput) {
+    for (const auto& args : std::vector<std::vector<std::string>>{{"--help"}, {"-h"}, {"help"}}) {
+        std::vector<std::string> argv{BRAMIX_CLI};
+        argv.insert(argv.end(), args.begin(), args.end());
+        const auto result = RunProcess(argv);
+        EXPECT_EQ(result.exitCode, 0) << args[0];
+        EXPECT_NE(result.out.find("bramix-cli search"), std::string::npos) << args[0];
+        EXPECT_NE(result.out.find("bramix-cli get"), std::string::npos) << args[0];
+        EXPECT_EQ(result.err, "");
+    }
+    for (const char* command : {"search", "get"}) {
+        for (const char* help : {"--help", "-h"}) {
+            const auto result = RunProcess({BRAMIX_CLI, command, help});
+            EXPECT_EQ(result.exitCode, 0) << command << help;
+            EXPECT_NE(result.out.find("exit status"), std::string::npos) << command;
+            EXPECT_NE(result.out.find("example"), std::string::npos) << command;
+        }
+    }
+    const auto version = RunProcess({BRAMIX_CLI, "--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, "bramix-cli " BRAMIX_PROJECT_VERSION "\n");
+    EXPECT_TRUE(web_.Requests().empty());
+}
+
+TEST_F(SearchCliTest, UsageErrorsNameTheProblemAndAskNothing) {
+    for (const auto& args : std::vector<std::vector<std::string>>{{"search"},
+                                                                  {"search", "  "},
+                                                                  {"search", "--bogus", "x"},
+                                                                  {"search", "--order=random", "x"},
+                                                                  {"search", "--order"},
+                                                                  {"search", "-z", "x"},
+                                                                  {"search", "--format=xml", "x"},
+                                                                  {},
+                                                                  {"frobnicate"}}) {
+        std::vector<std::string> argv{BRAMIX_CLI};
+        argv.insert(argv.end(), args.begin(), args.end());
+        const auto result = RunProcess(argv);
+        EXPECT_EQ(result.exitCode, 2) << ::testing::PrintToString(args);
+        EXPECT_EQ(result.out, "");
+        const auto lines = Lines(result.err);
+        ASSERT_EQ(lines.size(), 2u) << result.err;
+        EXPECT_EQ(lines[1], "try 'bramix-cli --help'");
+    }
+    EXPECT_TRUE(web_.Requests().empty());
 }
 
 TEST_F(SearchCliTest, AnInterruptedSearchStillPrintsWhatItFound) {
@@ -128,6 +194,89 @@ TEST_F(SearchCliTest, AnInterruptedSearchStillPrintsWhatItFound) {
     for (const auto& request : web_.RequestedUrls()) {
         EXPECT_NE(request, "http://song.tistory.com/3");
     }
+}
+
+TEST_F(SearchCliTest, AStopReachesAPageThatDrips) {
+    // The post drips two bytes a second; the stop must not wait for it.
+    web_.Set("http://song.tistory.com/1", standin::Trickle(std::string(2000, 'x'), 2, 1s));
+    std::chrono::steady_clock::time_point signalled{};
+    const auto result = RunProcess(
+        {BRAMIX_CLI, "search", "http://song.tistory.com/1"}, "", [&](int pid, const std::string&) {
+            if (signalled == std::chrono::steady_clock::time_point{} && !web_.Requests().empty()) {
+                signalled = std::chrono::steady_clock::now();
+                kill(pid, SIGINT);
+            }
+        });
+    EXPECT_EQ(result.exitCode, 130);
+    EXPECT_LT(std::chrono::steady_clock::now() - signalled, 2s);
+}
+
+TEST_F(SearchCliTest, AReaderThatGoesAwayEndsTheSearchQuietly) {
+    testing::ProcessOptions options;
+    options.hangUpAfterFirstLine = true;
+    const auto result = RunProcess({BRAMIX_CLI, "search", "봄노래"}, options);
+    EXPECT_EQ(result.exitCode, 141);
+    EXPECT_EQ(result.err, "");
+    EXPECT_LT(result.afterHangUp, 2s);
+    // The search went no further than the post it was in.
+    for (const auto& request : web_.RequestedUrls()) {
+        EXPECT_NE(request, "http://song.tistory.com/3");
+    }
+}
+
+TEST_F(SearchCliTest, NoServiceReachableIsExitThreeWithTheReason) {
+    testing::UnansweredPort unanswered;  // every connect times out after a second
+    setenv("http_proxy", unanswered.Url().c_str(), 1);
+    const auto result = Search({"http://song.tistory.com/1"});
+    EXPECT_EQ(result.exitCode, 3);
+    EXPECT_EQ(result.out, "");
+    EXPECT_NE(result.err.find("posts: 1 of 1 requests failed (first: transfer error:"),
+              std::string::npos)
+        << result.err;
+
+    // A term whose every result page fails: the services it asked are named.
+    setenv("http_proxy", web_.ProxyUrl().c_str(), 1);
+    web_.SetFallback([](const standin::RecordedRequest&) { return standin::Status(503); });
+    const auto failed = Search({"봄노래"});
+    EXPECT_EQ(failed.exitCode, 3);
+    EXPECT_NE(failed.err.find("Google/Tistory: 2 of 2 requests failed (first: HTTP status 503)"),
+              std::string::npos)
+        << failed.err;
+    EXPECT_NE(failed.err.find("Naver: 2 of 2 requests failed"), std::string::npos);
+}
+
+TEST_F(SearchCliTest, TheProgressLineFitsTheTerminal) {
+    testing::ProcessOptions options;
+    options.terminalColumns = 30;
+    const auto result = RunProcess({BRAMIX_CLI, "search", "봄노래"}, options);
+    EXPECT_EQ(result.exitCode, 0);
+    // Each state of the line, after its carriage return and erase.
+    std::vector<std::string> shown;
+    std::string line;
+    for (const char c : result.err) {
+        if (c == '\r' || c == '\n') {
+            if (!line.empty()) {
+                shown.push_back(line);
+            }
+            line.clear();
+        } else {
+            line += c;
+        }
+    }
+    ASSERT_GE(shown.size(), 3u);
+    for (std::string text : shown) {
+        if (text.rfind("\033[K", 0) == 0) {
+            text.erase(0, 3);
+        }
+        EXPECT_LT(DisplayWidth(text), 30u) << text;
+    }
+    EXPECT_NE(result.err.find("130/130"), std::string::npos);
+    EXPECT_NE(result.err.find("6 finds, 5 matching"), std::string::npos) << result.err;
+
+    // No drawing at all without a terminal, or with -q on one.
+    EXPECT_EQ(Search({"봄노래"}).err, "");
+    options.terminalColumns = 80;
+    EXPECT_EQ(RunProcess({BRAMIX_CLI, "search", "-q", "봄노래"}, options).err, "");
 }
 
 }  // namespace

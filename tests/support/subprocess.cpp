@@ -1,18 +1,29 @@
 #include "support/subprocess.h"
 
 #include <poll.h>
+#include <pty.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 
 namespace bramix::testing {
 
-ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& input,
-                         const std::function<void(int, const std::string&)>& onOutput) {
+ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOptions& options) {
     int in[2], out[2], err[2];
-    if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0) {
+    if (pipe(in) != 0 || pipe(out) != 0) {
+        return {};
+    }
+    if (options.terminalColumns > 0) {
+        winsize size{};
+        size.ws_row = 24;
+        size.ws_col = static_cast<unsigned short>(options.terminalColumns);
+        if (openpty(&err[0], &err[1], nullptr, nullptr, &size) != 0) {
+            return {};
+        }
+    } else if (pipe(err) != 0) {
         return {};
     }
     const pid_t pid = fork();
@@ -34,8 +45,9 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string
     close(in[0]);
     close(out[1]);
     close(err[1]);
-    if (!input.empty()) {
-        [[maybe_unused]] const ssize_t written = write(in[1], input.data(), input.size());
+    if (!options.input.empty()) {
+        [[maybe_unused]] const ssize_t written =
+            write(in[1], options.input.data(), options.input.size());
     }
     close(in[1]);
 
@@ -44,37 +56,50 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string
     int open = 2;
     const auto limit = std::chrono::steady_clock::now() + kProcessLimit;
     bool killed = false;
+    std::chrono::steady_clock::time_point hungUp{};
     while (open > 0) {
         if (!killed && std::chrono::steady_clock::now() > limit) {
             kill(pid, SIGKILL);
             killed = true;
         }
         if (poll(fds, 2, 50) <= 0) {
-            if (onOutput) {
-                onOutput(pid, result.out);
+            if (options.onOutput) {
+                options.onOutput(pid, result.out);
             }
             continue;
         }
         for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd < 0 || (fds[i].revents & (POLLIN | POLLHUP)) == 0) {
+            if (fds[i].fd < 0 || (fds[i].revents & (POLLIN | POLLHUP | POLLERR)) == 0) {
                 continue;
             }
             char buffer[4096];
             const ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
-            if (n <= 0) {
+            if (n <= 0) {  // a pseudo-terminal says EIO once the program is gone
                 close(fds[i].fd);
                 fds[i].fd = -1;
                 --open;
                 continue;
             }
             (i == 0 ? result.out : result.err).append(buffer, static_cast<size_t>(n));
-            if (i == 0 && onOutput) {
-                onOutput(pid, result.out);
+            if (i != 0) {
+                continue;
+            }
+            if (options.onOutput) {
+                options.onOutput(pid, result.out);
+            }
+            if (options.hangUpAfterFirstLine && result.out.find('\n') != std::string::npos) {
+                close(fds[0].fd);
+                fds[0].fd = -1;
+                --open;
+                hungUp = std::chrono::steady_clock::now();
             }
         }
     }
     int status = 0;
     waitpid(pid, &status, 0);
+    if (hungUp != std::chrono::steady_clock::time_point{}) {
+        result.afterHangUp = std::chrono::steady_clock::now() - hungUp;
+    }
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return result;
 }

@@ -14,14 +14,31 @@ struct ProcessResult {
     int exitCode = -1;  // 128 + signal when a signal ended it
     std::string out;
     std::string err;
+    // From the hang-up of standard output (hangUpAfterFirstLine) to the exit.
+    std::chrono::steady_clock::duration afterHangUp{};
+};
+
+struct ProcessOptions {
+    std::string input;
+    // Sees standard output as it grows (and every 50 ms besides) and may signal
+    // the process through the pid it is given.
+    std::function<void(int pid, const std::string& out)> onOutput;
+    // Standard error goes to a terminal of this many columns (a
+    // pseudo-terminal) instead of a pipe.
+    int terminalColumns = 0;
+    // Standard output's reader goes away after the first line, as `| head -1`.
+    bool hangUpAfterFirstLine = false;
 };
 
 // A program of ours that runs longer than this is killed (exit code 137).
 inline constexpr std::chrono::seconds kProcessLimit{60};
 
-// `onOutput` sees standard output as it grows (and every 50 ms besides) and
-// may signal the process through the pid it is given.
-ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& input = "",
-                         const std::function<void(int pid, const std::string& out)>& onOutput = {});
+ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOptions& options);
+
+inline ProcessResult RunProcess(
+    const std::vector<std::string>& argv, const std::string& input = "",
+    const std::function<void(int pid, const std::string& out)>& onOutput = {}) {
+    return RunProcess(argv, ProcessOptions{input, onOutput});
+}
 
 }  // namespace bramix::testing

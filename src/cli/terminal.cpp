@@ -1,0 +1,85 @@
+#include "cli/terminal.h"
+
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "base/display_width.h"
+#include "cli/interrupt.h"
+
+namespace bramix::cli {
+
+namespace {
+
+constexpr size_t kUnknownWidth = 80;
+constexpr std::string_view kGap = "  ";
+
+}  // namespace
+
+std::string Printable(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            c = '?';
+        }
+    }
+    return out;
+}
+
+StatusLine::StatusLine(bool quiet) : enabled_(!quiet && isatty(STDERR_FILENO) != 0) {}
+
+StatusLine::~StatusLine() {
+    Clear();
+}
+
+size_t StatusLine::Width() {
+    if (width_ == 0 || TakeResize()) {
+        winsize size{};
+        width_ = ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 ? size.ws_col
+                                                                                 : kUnknownWidth;
+    }
+    return width_;
+}
+
+void StatusLine::Show(std::string_view name, std::string_view details) {
+    if (!enabled_) {
+        return;
+    }
+    // One column stays free: a line that fills the last one wraps on some
+    // terminals.
+    const size_t room = Width() - 1;
+    const size_t detailsWidth = DisplayWidth(details);
+    std::string line;
+    if (name.empty()) {
+        line = ShortenToWidth(details, room);
+    } else if (details.empty()) {
+        line = ShortenToWidth(name, room);
+    } else if (detailsWidth + kGap.size() < room) {
+        line = ShortenToWidth(name, room - detailsWidth - kGap.size()) + std::string(kGap) +
+               std::string(details);
+    } else {
+        line = ShortenToWidth(details, room);
+    }
+    std::fprintf(stderr, "\r\033[K%s", line.c_str());
+    std::fflush(stderr);
+    shown_ = true;
+}
+
+void StatusLine::Keep() {
+    if (shown_) {
+        std::fputc('\n', stderr);
+        shown_ = false;
+    }
+}
+
+void StatusLine::Clear() {
+    if (shown_) {
+        std::fputs("\r\033[K", stderr);
+        std::fflush(stderr);
+        shown_ = false;
+    }
+}
+
+}  // namespace bramix::cli
