@@ -253,6 +253,7 @@ TEST_F(DownloadWorkerTest, ResumesWhereThePartEndsWhenTheServerAllows) {
     EXPECT_EQ(RecallPart(PartPathOf(job_.path))->validator, "\"v1\"");
 
     web_.ClearRequests();
+    events_.clear();
     web_.Set(kUrl, standin::ResumableFile(1000000, "\"v1\""));
     Download(kUrl);
     EXPECT_TRUE(job_.succeeded()) << job_.detail;
