@@ -8,6 +8,7 @@
 #include "download/disk_names.h"
 #include "net/network_setup.h"
 #include "ui/bramix_dialog.h"
+#include "ui/korean_qt_texts.h"
 
 namespace {
 
@@ -30,6 +31,9 @@ int main(int argc, char** argv) {
     const bramix::NetworkSetup network;
     QApplication application(argc, argv);
     application.setApplicationName("Bramix");
+    // The desktop entry's name, so that the desktop matches the window to it.
+    QGuiApplication::setDesktopFileName("io.github.bramix.bramix");
+    bramix::ui::InstallKoreanQtTexts(application);
     const std::string folder = bramix::DownloadFolder(bramix::ExecutablePath());
     bramix::ui::BramixDialog dialog(folder, GuideUrl());
     dialog.show();

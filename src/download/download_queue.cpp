@@ -66,6 +66,31 @@ std::chrono::milliseconds RetryPause(int failuresInARow) {
     return std::min(std::chrono::milliseconds(1000 << doublings), std::chrono::milliseconds(30000));
 }
 
+int ProgressPercent(const DownloadEntry& entry) {
+    if (entry.state != DL_RUNNING || entry.bytesTotal == 0) {
+        return -1;
+    }
+    return static_cast<int>(std::min<uint64_t>(entry.bytesSoFar * 100 / entry.bytesTotal, 100));
+}
+
+std::string ProgressTip(const DownloadEntry& entry) {
+    if (entry.state != DL_RUNNING || entry.bytesSoFar == 0) {
+        return {};
+    }
+    static const std::string dot = Utf8ToAnsi(" · ");
+    std::string tip = FormatByteSize(entry.bytesSoFar);
+    if (entry.bytesTotal > 0) {
+        tip += " / " + FormatByteSize(entry.bytesTotal);
+    }
+    if (const uint64_t speed = entry.rate.BytesPerSecond(); speed > 0) {
+        tip += dot + FormatByteSize(speed) + "/s";
+    }
+    if (const auto left = entry.rate.SecondsLeft(entry.bytesTotal)) {
+        tip += dot + Utf8ToAnsi(std::to_string(*left) + "초 남음");
+    }
+    return tip;
+}
+
 DownloadQueue::DownloadQueue(std::string folder, Poster post, Listener listener)
     : folder_(std::move(folder)), post_(std::move(post)), listener_(std::move(listener)) {}
 
@@ -161,8 +186,9 @@ void DownloadQueue::StartNextDownload() {
         std::max(std::chrono::duration_cast<std::chrono::milliseconds>(entry.retryAt - now),
                  std::chrono::milliseconds(0));
     job_->pausing = job_->retryPause.count() > 0;
-    job_->callback = [this](int code, uint64_t value, intptr_t data) {
-        OnWorkerEvent(code, value, data);
+    const uint64_t attempt = ++attempt_;
+    job_->callback = [this, attempt](int code, uint64_t value, intptr_t data) {
+        OnWorkerEvent(attempt, code, value, data);
         return 0;
     };
     worker_ = std::thread(DownloadThreadProc, job_.get());
@@ -177,7 +203,7 @@ void DownloadQueue::StartNextDownload() {
     ListChanged();
 }
 
-void DownloadQueue::OnWorkerEvent(int code, uint64_t value, intptr_t data) {
+void DownloadQueue::OnWorkerEvent(uint64_t attempt, int code, uint64_t value, intptr_t data) {
     if (closingForWorker_) {
         return;
     }
@@ -190,15 +216,17 @@ void DownloadQueue::OnWorkerEvent(int code, uint64_t value, intptr_t data) {
         }
         lastProgressTick_ = now;
         forceProgress_ = false;
-        Post([this, value, total = static_cast<uint64_t>(data)] { OnProgress(value, total); });
+        Post([this, attempt, value, total = static_cast<uint64_t>(data)] {
+            OnProgress(attempt, value, total);
+        });
     } else if (code == DOWNLOAD_EV_END) {
         forceProgress_ = true;
-        Post([this] { OnEnd(); });
+        Post([this, attempt] { OnEnd(attempt); });
     }
 }
 
-void DownloadQueue::OnProgress(uint64_t bytes, uint64_t total) {
-    if (closing_ || queue_.empty() || !worker_.joinable()) {
+void DownloadQueue::OnProgress(uint64_t attempt, uint64_t bytes, uint64_t total) {
+    if (closing_ || attempt != attempt_ || queue_.empty() || !worker_.joinable()) {
         return;
     }
     const int row = queue_.front();
@@ -218,7 +246,10 @@ void DownloadQueue::WaitBehindTheOthers(DownloadEntry& entry) {
     entry.retryAt = Clock::now() + RetryPause(entry.failuresInARow);
 }
 
-void DownloadQueue::OnEnd() {
+void DownloadQueue::OnEnd(uint64_t attempt) {
+    if (attempt != attempt_) {
+        return;  // an attempt that Remove already ended and joined
+    }
     if (worker_.joinable()) {
         DebugTrace("WaitForEndDownload... ");
         worker_.join();
@@ -338,15 +369,36 @@ void DownloadQueue::RemoveCompleted() {
     ListChanged();
 }
 
+bool DownloadQueue::CanRemove(int row) const {
+    return row >= 0 && row < static_cast<int>(entries_.size()) &&
+           (row != runningRow() || job_->pausing);
+}
+
 bool DownloadQueue::Remove(int row) {
-    if (row < 0 || row >= static_cast<int>(entries_.size()) || row == runningRow()) {
+    if (!CanRemove(row)) {
         return false;
+    }
+    const bool running = row == runningRow();
+    if (running) {
+        // It only waits out a retry pause, which ends within a poll of the
+        // stop; its end event is forgotten.
+        job_->stopFlag = 1;
+        worker_.join();
+        ++attempt_;
+        yielding_ = false;
     }
     DownloadEntry& entry = entries_[row];
     if (entry.state != DL_DONE && entry.partIsOurs) {
         unlink(PartPathOf(entry.path).c_str());
     }
     RemoveRow(row);
+    if (running && stopDownloads_) {  // the stop it was asked for is done
+        stopDownloads_ = false;
+        stopEnabled_ = true;
+        stopOffersStart_ = true;
+    } else if (running) {
+        RequestStart();
+    }
     if (queue_.empty()) {
         stopEnabled_ = false;
         stopOffersStart_ = false;

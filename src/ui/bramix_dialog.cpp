@@ -1,6 +1,7 @@
 #include "ui/bramix_dialog.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
@@ -9,6 +10,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -16,8 +18,11 @@
 #include <QTabBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
+#include "base/byte_size.h"
 #include "base/code_page.h"
 #include "base/debug_trace.h"
 #include "base/text_helpers.h"
@@ -106,6 +111,12 @@ const Column kResultColumns[] = {
     {strings::kHiddenColumn, Qt::AlignLeft, 0, true},
     {strings::kHiddenColumn, Qt::AlignLeft, 0, true},
 };
+
+constexpr int kDownloadSizeColumn = 1;
+constexpr int kDownloadStateColumn = 3;
+constexpr int kDownloadFileUrlColumn = 5;
+constexpr int kResultSizeColumn = 1;
+constexpr int kResultFileUrlColumn = 5;
 
 const Column kDownloadColumns[] = {
     {strings::kDownloadsFile, Qt::AlignLeft, 300, false},
@@ -254,13 +265,13 @@ void BramixDialog::CreateControls() {
     searchButton_->setDefault(true);
     place(searchButton_, IDC_SEARCH, DialogRect(305, 29, 50, 17));
 
-    resultsList_ = new QTreeWidget(this);
+    resultsList_ = new ReportView(this);
     place(resultsList_, IDC_RESULTS, DialogRect(13, 78, 335, 229));
 
     downloadButton_ = new QPushButton(QString::fromUtf8(strings::kDownloadSelected), this);
     place(downloadButton_, IDC_DOWNLOAD_SELECTED, DialogRect(13, 312, 80, 17));
 
-    downloadsList_ = new DownloadListView(this);
+    downloadsList_ = new DownloadListView(kDownloadStateColumn, this);
     place(downloadsList_, IDC_DOWNLOADS, DialogRect(312, 310, 23, 24));
 
     stopDownloadButton_ = new QPushButton(FromAnsi(downloads_->StopButtonCaption()), this);
@@ -291,10 +302,18 @@ void BramixDialog::CreateControls() {
     place(tabArea_, IDC_TAB, DialogRect(7, 58, 348, 279));
     tabArea_->lower();
 
+    // One line of text is one font height; the hover's underline lies below
+    // it, so the labels get room for it.
+    auto placeLink = [&](LinkLabel* link, int id, QRect rect) {
+        const QFontMetrics metrics(link->font());
+        rect.setHeight(std::max(
+            rect.height(), metrics.ascent() + metrics.underlinePos() + metrics.lineWidth() + 1));
+        place(link, id, rect);
+    };
     homeLink_ = new LinkLabel(QString::fromUtf8(strings::kHomeLink), this);
-    place(homeLink_, IDC_HOME_LINK, DialogRect(62, 9, 87, 8));
+    placeLink(homeLink_, IDC_HOME_LINK, DialogRect(62, 9, 87, 8));
     introLink_ = new LinkLabel(QString::fromUtf8(strings::kIntroLink), this);
-    place(introLink_, IDC_INTRO_LINK, DialogRect(292, 9, 63, 8));
+    placeLink(introLink_, IDC_INTRO_LINK, DialogRect(292, 9, 63, 8));
 
     connect(searchButton_, &QPushButton::clicked, this, &BramixDialog::OnSearch);
     connect(downloadButton_, &QPushButton::clicked, this, &BramixDialog::QueueSelectedResults);
@@ -308,13 +327,40 @@ void BramixDialog::CreateControls() {
     connect(tabBar_, &QTabBar::currentChanged, this, [this] { ShowTab(-1); });
     connect(resultsList_, &QTreeWidget::itemSelectionChanged, this,
             [this] { downloadButton_->setEnabled(!resultsList_->selectedItems().isEmpty()); });
-    connect(downloadsList_, &QTreeWidget::itemDoubleClicked, this,
-            [this](QTreeWidgetItem* item) { OpenDownloadedFile(item); });
+    connect(downloadsList_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
+        OpenDownloadedFile(downloadsList_->indexOfTopLevelItem(item));
+    });
+    openFolderButton_->setToolTip(QString::fromStdString(downloadFolder_));
+    for (QTreeWidget* list :
+         {static_cast<QTreeWidget*>(resultsList_), static_cast<QTreeWidget*>(downloadsList_)}) {
+        list->setContextMenuPolicy(Qt::CustomContextMenu);
+    }
+    connect(resultsList_, &QWidget::customContextMenuRequested, this,
+            &BramixDialog::ShowResultsMenu);
+    connect(downloadsList_, &QWidget::customContextMenuRequested, this,
+            &BramixDialog::ShowDownloadsMenu);
 }
 
 void BramixDialog::SetUpLists() {
     SetUpColumns(resultsList_, kResultColumns);
     SetUpColumns(downloadsList_, kDownloadColumns);
+    // The locked columns that show sizes are as wide as the widest size text
+    // in the window's font, "1023 바이트" among them.
+    int widest = 0;
+    for (const uint64_t size : {uint64_t{1023}, uint64_t{1022975}, uint64_t{10485759},
+                                uint64_t{104857599}, uint64_t{1048575999}, uint64_t{10737418239}}) {
+        widest = std::max(
+            widest, resultsList_->fontMetrics().horizontalAdvance(FromAnsi(FormatByteSize(size))));
+    }
+    const int needed =
+        widest + 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, resultsList_) + 8;
+    const std::pair<QTreeWidget*, int> sizeColumns[] = {{resultsList_, kResultSizeColumn},
+                                                        {downloadsList_, kDownloadSizeColumn},
+                                                        {downloadsList_, kDownloadStateColumn}};
+    for (const auto& [list, column] : sizeColumns) {
+        list->header()->resizeSection(column,
+                                      std::max(list->header()->sectionSize(column), needed));
+    }
 }
 
 QWidget* BramixDialog::Control(int id) const {
@@ -406,6 +452,11 @@ bool BramixDialog::eventFilter(QObject* watched, QEvent* event) {
                 StopSearch();
                 restartSearch_ = true;
             }
+            if (key == Qt::Key_Delete &&
+                (widget == downloadsList_ || widget == downloadsList_->viewport())) {
+                RemoveSelectedDownloads();
+                return true;
+            }
         }
     }
     return QDialog::eventFilter(watched, event);
@@ -446,6 +497,7 @@ void BramixDialog::OnSearch() {
     results_.Start(text);
     restartSearch_ = false;
     resultsList_->clear();
+    resultsList_->SetEmptyText({});
     UpdateResultsTabCaption();
     job_.input = text;
     job_.stopFlag = 0;
@@ -514,6 +566,13 @@ void BramixDialog::OnEndSearch() {
     searchButton_->setText(QString::fromUtf8(strings::kSearch));
     searchButton_->setEnabled(true);
     progress_->hide();
+    if (results_.entries().empty()) {
+        resultsList_->SetEmptyText(
+            job_.stats.NothingRead()
+                ? QString::fromUtf8(strings::kServicesUnreachable) + "\n" +
+                      QString::fromStdString(AnsiToUtf8(job_.stats.FirstError()))
+                : QString::fromUtf8(strings::kNothingFound));
+    }
     if (restartSearch_) {
         restartSearch_ = false;
         QMetaObject::invokeMethod(
@@ -599,6 +658,13 @@ void BramixDialog::SyncDownloadRow(int row) {
                  QString(), FromAnsi(entry.fileUrl)},
                 kDownloadColumns);
     item->setIcon(0, FileTypeIcon(name));
+    const int percent = ProgressPercent(entry);
+    item->setData(kDownloadStateColumn, kPercentRole,
+                  percent >= 0 ? QVariant(percent) : QVariant());
+    const QString tip = FromAnsi(ProgressTip(entry));
+    for (int column = 0; column < static_cast<int>(std::size(kDownloadColumns)); ++column) {
+        item->setToolTip(column, tip);
+    }
 }
 
 void BramixDialog::SyncDownloadList() {
@@ -623,12 +689,93 @@ void BramixDialog::SyncDownloadList() {
     tabBar_->setTabText(1, FromAnsi(downloads_->TabCaption()));
 }
 
-void BramixDialog::OpenDownloadedFile(QTreeWidgetItem* item) {
-    if (item == nullptr) {
+void BramixDialog::OpenDownloadedFile(int row) {
+    if (row < 0 || row >= static_cast<int>(downloads_->entries().size())) {
         return;
     }
-    QDesktopServices::openUrl(
-        QUrl::fromLocalFile(QString::fromStdString(downloadFolder_) + "/" + item->text(0)));
+    const DownloadEntry& entry = downloads_->entries()[row];
+    if (entry.state == DL_DONE) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(entry.path)));
+    }
+}
+
+void BramixDialog::RemoveSelectedDownloads() {
+    std::vector<int> rows;
+    for (QTreeWidgetItem* item : downloadsList_->selectedItems()) {
+        rows.push_back(downloadsList_->indexOfTopLevelItem(item));
+    }
+    std::sort(rows.rbegin(), rows.rend());  // from the bottom: rows above keep their places
+    for (const int row : rows) {
+        downloads_->Remove(row);  // the running one stays
+    }
+}
+
+namespace {
+
+// The rows under the mouse: the selection when the row clicked is in it,
+// else that row alone. Returns the row clicked, or -1.
+int SelectRowAt(QTreeWidget* list, const QPoint& position) {
+    QTreeWidgetItem* item = list->itemAt(position);
+    if (item == nullptr) {
+        return -1;
+    }
+    if (!item->isSelected()) {
+        list->clearSelection();
+        item->setSelected(true);
+    }
+    return list->indexOfTopLevelItem(item);
+}
+
+void CopyAddresses(QTreeWidget* list, int column) {
+    QStringList addresses;
+    for (int row = 0; row < list->topLevelItemCount(); ++row) {
+        if (list->topLevelItem(row)->isSelected()) {
+            addresses << list->topLevelItem(row)->text(column);
+        }
+    }
+    QGuiApplication::clipboard()->setText(addresses.join('\n'));
+}
+
+}  // namespace
+
+void BramixDialog::ShowResultsMenu(const QPoint& position) {
+    const int row = SelectRowAt(resultsList_, position);
+    if (row < 0) {
+        return;
+    }
+    const QUrl post(FromAnsi(results_.entries()[row].pageUrl));
+    QMenu menu(this);
+    menu.addAction(QString::fromUtf8(strings::kMenuDownload), this,
+                   &BramixDialog::QueueSelectedResults);
+    menu.addAction(QString::fromUtf8(strings::kMenuCopyLink), this,
+                   [this] { CopyAddresses(resultsList_, kResultFileUrlColumn); });
+    menu.addAction(QString::fromUtf8(strings::kMenuOpenPost), this,
+                   [post] { QDesktopServices::openUrl(post); });
+    menu.exec(resultsList_->viewport()->mapToGlobal(position));
+}
+
+void BramixDialog::ShowDownloadsMenu(const QPoint& position) {
+    const int row = SelectRowAt(downloadsList_, position);
+    if (row < 0) {
+        return;
+    }
+    bool removable = false;
+    for (QTreeWidgetItem* item : downloadsList_->selectedItems()) {
+        removable = removable || downloads_->CanRemove(downloadsList_->indexOfTopLevelItem(item));
+    }
+    QMenu menu(this);
+    menu.addAction(QString::fromUtf8(strings::kMenuOpenFile), this,
+                   [this, row] { OpenDownloadedFile(row); })
+        ->setEnabled(downloads_->entries()[row].state == DL_DONE);
+    menu.addAction(QString::fromUtf8(strings::kMenuOpenFolder), this, [this] {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(downloadFolder_)));
+    });
+    menu.addAction(QString::fromUtf8(strings::kMenuCopyLink), this,
+                   [this] { CopyAddresses(downloadsList_, kDownloadFileUrlColumn); });
+    menu.addAction(QString::fromUtf8(strings::kMenuRemove), this,
+                   &BramixDialog::RemoveSelectedDownloads)
+        ->setEnabled(removable);
+    menu.exec(downloadsList_->viewport()->mapToGlobal(position));
 }
 
 }  // namespace bramix::ui

@@ -32,6 +32,7 @@ namespace bramix::ui {
 
 class DownloadListView;
 class LinkLabel;
+class ReportView;
 
 // Control IDs; each widget carries its ID's name as object name.
 enum ControlId {
@@ -104,12 +105,15 @@ private:
     void QueueSelectedResults();
     void SyncDownloadRow(int row);
     void SyncDownloadList();
-    void OpenDownloadedFile(QTreeWidgetItem* item);
+    void OpenDownloadedFile(int row);
+    void RemoveSelectedDownloads();  // all but the running one
+    void ShowResultsMenu(const QPoint& position);
+    void ShowDownloadsMenu(const QPoint& position);
 
     std::map<int, QWidget*> controls_;
     QComboBox* query_ = nullptr;
     QPushButton* searchButton_ = nullptr;
-    QTreeWidget* resultsList_ = nullptr;
+    ReportView* resultsList_ = nullptr;
     QPushButton* downloadButton_ = nullptr;
     QWidget* tabArea_ = nullptr;
     QTabBar* tabBar_ = nullptr;

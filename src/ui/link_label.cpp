@@ -16,6 +16,8 @@ const QColor kHoverColour(255, 0, 0);
 LinkLabel::LinkLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
     setMouseTracking(true);
     setCursor(Qt::PointingHandCursor);
+    // The text stays at the top, so that room below it is the underline's.
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
     hoverTimer_.setInterval(100);
     connect(&hoverTimer_, &QTimer::timeout, this, &LinkLabel::CheckHover);
     ApplyLook();

@@ -28,4 +28,16 @@ inline constexpr const char* kHomeLink = "Bramix 사용 설명서";
 inline constexpr const char* kIntroLink = "Bramix 소개, 사용법";
 inline constexpr const char* kHiddenColumn = "^^";
 
+// What the results list says when a search ended with nothing in it.
+inline constexpr const char* kNothingFound = "찾은 파일이 없습니다.";
+inline constexpr const char* kServicesUnreachable = "검색 서비스에 연결하지 못했습니다.";
+
+// The lists' context menus.
+inline constexpr const char* kMenuDownload = "다운로드";
+inline constexpr const char* kMenuCopyLink = "링크 주소 복사";
+inline constexpr const char* kMenuOpenPost = "글 열기";
+inline constexpr const char* kMenuOpenFile = "파일 열기";
+inline constexpr const char* kMenuOpenFolder = "폴더 열기";
+inline constexpr const char* kMenuRemove = "목록에서 제거";
+
 }  // namespace bramix::ui::strings

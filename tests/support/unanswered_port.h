@@ -43,4 +43,18 @@ private:
     int port_ = 0;
 };
 
+// The address of a port that was free a moment ago: nobody listens there, so
+// a connect is refused at once.
+inline std::string RefusedPortUrl() {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const int probe = socket(AF_INET, SOCK_STREAM, 0);
+    bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+    close(probe);
+    return "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+}
+
 }  // namespace bramix::testing

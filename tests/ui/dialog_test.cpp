@@ -4,11 +4,13 @@
 #include <unistd.h>
 
 #include <QAbstractButton>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -21,8 +23,12 @@
 
 #include "net/network_setup.h"
 #include "stand_in_web.h"
+#include "support/unanswered_port.h"
 #include "ui/bramix_dialog.h"
+#include "ui/download_list_view.h"
+#include "ui/korean_qt_texts.h"
 #include "ui/link_label.h"
+#include "ui/report_view.h"
 #include "world.h"
 
 using namespace bramix;
@@ -70,6 +76,11 @@ private slots:
     void layoutFollowsTheWindow();
     void titleCarriesTheVersion();
     void linkLabelsOpenTheGuide();
+    void anEmptyListSaysWhy();
+    void downloadRowsTellTheirProgress();
+    void cutOffTextsShowWholeInTheirTooltips();
+    void contextMenusOfferWhatTheRowAllows();
+    void qtSpeaksKorean();
 
 public slots:
     // Stands in for the desktop's handler of file addresses.
@@ -78,6 +89,9 @@ public slots:
 private:
     template <typename T>
     T* Find(int id) const;
+    // Opens the list's context menu on `row`, lets `use` look at it and
+    // choose, and closes it.
+    void WithMenu(QTreeWidget* list, int row, const std::function<void(QMenu*)>& use);
     void Search(const char* utf8);
     void WaitForIdle(int milliseconds = 20000);
     std::unique_ptr<BramixDialog> NewDialog();
@@ -330,11 +344,12 @@ void DialogTest::layoutFollowsTheWindow() {
 
     const QSize start = dialog_->size();
     const QRect listAtStart = results->geometry();
+    const int sizeColumn = results->header()->sectionSize(1);
     // The columns keep their share of the width.
     dialog_->resize(start.width() * 2, start.height() + 100);
     QCOMPARE(results->header()->sectionSize(0), 600);
     QCOMPARE(downloads->header()->sectionSize(2), 260);
-    QCOMPARE(results->header()->sectionSize(1), 65);  // locked
+    QCOMPARE(results->header()->sectionSize(1), sizeColumn);  // locked
     QCOMPARE(results->geometry().width(), listAtStart.width() + start.width());
     QCOMPARE(results->geometry().height(), listAtStart.height() + 100);
     QCOMPARE(downloads->geometry(), results->geometry());
@@ -352,6 +367,133 @@ void DialogTest::titleCarriesTheVersion() {
     QCOMPARE(Find<QWidget>(IDC_QUERY)->objectName(), U("IDC_QUERY"));
 }
 
+void DialogTest::WithMenu(QTreeWidget* list, int row, const std::function<void(QMenu*)>& use) {
+    bool shown = false;
+    QTimer::singleShot(0, this, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QVERIFY(menu != nullptr);
+        shown = true;
+        use(menu);
+        if (menu->isVisible()) {
+            menu->close();
+        }
+    });
+    const QRect cell = list->visualItemRect(list->topLevelItem(row));
+    emit list->customContextMenuRequested(cell.center());
+    QVERIFY(shown);
+}
+
+void DialogTest::anEmptyListSaysWhy() {
+    auto* list = Find<ReportView>(IDC_RESULTS);
+    QCOMPARE(list->emptyText(), QString());
+    Search("아무도모르는노래");
+    WaitForIdle();
+    QCOMPARE(list->topLevelItemCount(), 0);
+    QCOMPARE(list->emptyText(), U("찾은 파일이 없습니다."));
+
+    // No service answers at all: the list says so, and why.
+    setenv("http_proxy", testing::RefusedPortUrl().c_str(), 1);
+    Search("봄노래");
+    WaitForIdle();
+    setenv("http_proxy", web_.ProxyUrl().c_str(), 1);
+    QVERIFY2(list->emptyText().startsWith(U("검색 서비스에 연결하지 못했습니다.\n")),
+             qPrintable(list->emptyText()));
+    QVERIFY(list->emptyText().contains("transfer error"));
+    Search("봄노래");  // a new search takes the line away
+    QCOMPARE(list->emptyText(), QString());
+    WaitForIdle();
+}
+
+void DialogTest::downloadRowsTellTheirProgress() {
+    Search("느린노래");
+    QTRY_COMPARE_WITH_TIMEOUT(Find<QTreeWidget>(IDC_RESULTS)->topLevelItemCount(), 1, 10000);
+    Find<QTreeWidget>(IDC_RESULTS)->topLevelItem(0)->setSelected(true);
+    QTest::mouseClick(Find<QPushButton>(IDC_DOWNLOAD_SELECTED), Qt::LeftButton);
+    auto* downloads = Find<DownloadListView>(IDC_DOWNLOADS);
+    // The file is 5,000,000 bytes, trickling: its row draws a bar, and its
+    // tooltip tells the sizes, the speed and the time left.
+    QTRY_VERIFY_WITH_TIMEOUT(downloads->topLevelItem(0)->data(3, kPercentRole).isValid(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(downloads->topLevelItem(0)->toolTip(0).contains(U("초 남음")), 10000);
+    const QString tip = downloads->topLevelItem(0)->toolTip(0);
+    QVERIFY2(tip.contains(U(" / 4.76 MB · ")) && tip.contains("/s"), qPrintable(tip));
+    const int percent = downloads->topLevelItem(0)->data(3, kPercentRole).toInt();
+    QVERIFY(percent >= 0 && percent < 100);
+    dialog_->ShowTab(1);
+    const QRect cell = downloads->visualItemRect(downloads->topLevelItem(0));
+    QCOMPARE(downloads->TipAt(cell.center()), tip);
+    // The locked columns fit the widest size text.
+    QVERIFY(downloads->header()->sectionSize(1) >
+            downloads->fontMetrics().horizontalAdvance(U("1023 바이트")));
+    QVERIFY(downloads->header()->sectionSize(3) >
+            downloads->fontMetrics().horizontalAdvance(U("1023 바이트")));
+    QCOMPARE(Find<QPushButton>(IDC_OPEN_FOLDER)->toolTip(),
+             QString::fromStdString(folder_.string()));
+}
+
+void DialogTest::cutOffTextsShowWholeInTheirTooltips() {
+    Search("봄노래");
+    WaitForIdle();
+    auto* list = Find<ReportView>(IDC_RESULTS);
+    const QRect cell = list->visualItemRect(list->topLevelItem(3));
+    const QPoint inName(list->header()->sectionPosition(0) + 20, cell.center().y());
+    QCOMPARE(list->TipAt(inName), QString());  // it fits
+    list->header()->resizeSection(0, 40);
+    QCOMPARE(list->TipAt(inName), U("봄노래 라이브"));
+}
+
+void DialogTest::contextMenusOfferWhatTheRowAllows() {
+    Search("봄노래");
+    WaitForIdle();
+    auto* results = Find<QTreeWidget>(IDC_RESULTS);
+    WithMenu(results, 0, [](QMenu* menu) {
+        QStringList texts;
+        for (QAction* action : menu->actions()) {
+            texts << action->text();
+        }
+        QCOMPARE(texts, (QStringList{U("다운로드"), U("링크 주소 복사"), U("글 열기")}));
+        menu->actions()[1]->trigger();
+    });
+    QCOMPARE(QGuiApplication::clipboard()->text(), U("http://cfile5.uf.tistory.com/attach/A1"));
+
+    // Two downloads: one done, one that fails and waits for its retry.
+    web_.Set("http://cfile5.uf.tistory.com/attach/E5", standin::Status(404));
+    WithMenu(results, 0, [](QMenu* menu) { menu->actions()[0]->trigger(); });
+    results->topLevelItem(1)->setSelected(true);
+    QTest::mouseClick(Find<QPushButton>(IDC_DOWNLOAD_SELECTED), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(dialog_->downloads().completed(), 1, 10000);
+    QTRY_VERIFY(dialog_->downloads().entries()[1].failuresInARow >= 1);
+    auto* downloads = Find<QTreeWidget>(IDC_DOWNLOADS);
+    QVERIFY(downloads->topLevelItem(1)->text(3).startsWith(U("재시도 ")));
+    dialog_->ShowTab(1);
+    WithMenu(downloads, 0, [](QMenu* menu) {
+        QStringList texts;
+        for (QAction* action : menu->actions()) {
+            texts << action->text();
+        }
+        QCOMPARE(texts, (QStringList{U("파일 열기"), U("폴더 열기"), U("링크 주소 복사"),
+                                     U("목록에서 제거")}));
+        QVERIFY(menu->actions()[0]->isEnabled());  // done: it can be opened
+        QVERIFY(menu->actions()[3]->isEnabled());
+        menu->actions()[3]->trigger();
+    });
+    QCOMPARE(downloads->topLevelItemCount(), 1);
+    QVERIFY(fs::exists(folder_ / "봄노래.mp3"));  // the file stays; the row goes
+    // The Delete key removes the waiting one, and its retries with it.
+    downloads->topLevelItem(0)->setSelected(true);
+    QTest::keyClick(downloads, Qt::Key_Delete);
+    QTRY_COMPARE(downloads->topLevelItemCount(), 0);
+    QTRY_VERIFY(!dialog_->downloads().busy());
+    web_.Set("http://cfile5.uf.tistory.com/attach/E5",
+             standin::LargeBody(40000, "audio/mpeg"));  // as the world had it
+}
+
+void DialogTest::qtSpeaksKorean() {
+    QMessageBox box(QMessageBox::Question, "Bramix", "?", QMessageBox::Yes | QMessageBox::No);
+    QVERIFY2(box.button(QMessageBox::Yes)->text().contains(U("예")),
+             qPrintable(box.button(QMessageBox::Yes)->text()));
+    QVERIFY(box.button(QMessageBox::No)->text().contains(U("아니요")));
+}
+
 void DialogTest::linkLabelsOpenTheGuide() {
     QDesktopServices::setUrlHandler("file", this, "openFile");
     auto* home = Find<LinkLabel>(IDC_HOME_LINK);
@@ -366,6 +508,19 @@ void DialogTest::linkLabelsOpenTheGuide() {
     QTRY_VERIFY(home->hovered());
     QCOMPARE(home->palette().color(QPalette::WindowText), QColor(255, 0, 0));
     QVERIFY(home->font().underline());
+    // The underline is seen: a row below the letters is red most of the way.
+    const QImage picture = home->grab().toImage();
+    const int textWidth = home->fontMetrics().horizontalAdvance(home->text());
+    bool underlined = false;
+    for (int y = home->fontMetrics().ascent(); y < picture.height() && !underlined; ++y) {
+        int red = 0;
+        for (int x = 0; x < std::min(textWidth, picture.width()); ++x) {
+            const QColor pixel = picture.pixelColor(x, y);
+            red += pixel.red() > 200 && pixel.green() < 90 && pixel.blue() < 90 ? 1 : 0;
+        }
+        underlined = red > textWidth * 3 / 4;
+    }
+    QVERIFY(underlined);
     QTest::mouseMove(dialog_.get(), QPoint(1, 1));
     QTRY_VERIFY_WITH_TIMEOUT(!home->hovered(), 1000);  // the next 100 ms tick
     QCOMPARE(home->palette().color(QPalette::WindowText), QColor(0, 0, 238));
@@ -383,6 +538,7 @@ void DialogTest::linkLabelsOpenTheGuide() {
 int main(int argc, char** argv) {
     const NetworkSetup network;
     QApplication application(argc, argv);
+    InstallKoreanQtTexts(application);
     DialogTest test;
     return QTest::qExec(&test, argc, argv);
 }
