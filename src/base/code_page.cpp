@@ -136,14 +136,25 @@ std::string AsciiOnly(std::string_view text) {
 }
 
 // Converts a run of valid UTF-8; characters that 949 lacks become '?'.
+// Each such character costs iconv the rest of the piece it was given, so
+// after one the pieces are short, and they grow again while none follows.
 void AppendValidUtf8(iconv_t cd, std::string_view run, Output& out) {
+    constexpr size_t kShortPiece = 16;
+    size_t piece = kRunLimit;
     while (!run.empty()) {
-        const size_t consumed = out.Convert(cd, run);
-        if (consumed == run.size()) {
-            return;
+        size_t size = std::min(piece, run.size());
+        while (size < run.size() && (static_cast<unsigned char>(run[size]) & 0xC0) == 0x80) {
+            ++size;  // whole characters only
+        }
+        const size_t consumed = out.Convert(cd, run.substr(0, size));
+        if (consumed == size) {
+            run.remove_prefix(size);
+            piece = std::min(piece * 2, kRunLimit);
+            continue;
         }
         out.Append("?");
         run.remove_prefix(consumed + ScanUtf8(run, consumed).length);
+        piece = kShortPiece;
     }
 }
 
