@@ -84,9 +84,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 # Depends: what dpkg-shlibdeps finds for the libraries the programs link, plus
-# the Korean font that the window asks for.
+# the Korean font that the window asks for and Qt's own Korean texts.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 if(BRAMIX_BUILD_WINDOW)
-    set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-nanum)
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-nanum, qt6-translations-l10n")
 endif()
 include(CPack)

@@ -77,7 +77,7 @@ control_check Version "$version"
 depends=$(dpkg-deb -f "$deb" Depends | tr -d ' ' | tr ',' '\n')
 need=('libc6(>=' 'libstdc++6(>=' 'libcurl')
 if [ "$window" = ON ]; then
-    need+=(fonts-nanum 'libqt6widgets6(>=')
+    need+=(fonts-nanum qt6-translations-l10n 'libqt6widgets6(>=')
 fi
 for prefix in "${need[@]}"; do
     if ! grep -qF -- "$prefix" <<< "$depends"; then
@@ -87,7 +87,7 @@ for prefix in "${need[@]}"; do
 done
 unwanted='-dev|^libasan|^libubsan'
 if [ "$window" != ON ]; then
-    unwanted+='|^fonts-nanum|^libqt6'
+    unwanted+='|^fonts-nanum|^libqt6|^qt6-translations'
 fi
 if grep -qE -- "$unwanted" <<< "$depends"; then
     echo "Depends has what it should not: $(dpkg-deb -f "$deb" Depends)"
