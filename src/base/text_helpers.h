@@ -28,6 +28,20 @@ std::string& TrimChar(std::string& text, char ch);
 inline bool Contains(std::string_view text, std::string_view part) {
     return text.find(part) != std::string_view::npos;
 }
+// A to Z and a to z are the same; every other byte only itself.
+inline bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < a.size(); ++i) {
+        const auto x = static_cast<unsigned char>(a[i]);
+        const auto y = static_cast<unsigned char>(b[i]);
+        if ((x >= 'A' && x <= 'Z' ? x + 32 : x) != (y >= 'A' && y <= 'Z' ? y + 32 : y)) {
+            return false;
+        }
+    }
+    return true;
+}
 inline bool EndsWith(std::string_view text, std::string_view end) {
     return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
 }

@@ -2,8 +2,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -11,11 +9,13 @@
 #include <string_view>
 
 #include "base/debug_trace.h"
+#include "base/text_helpers.h"
 #include "base/tick_count.h"
 #include "download/disk_names.h"
 #include "download/download_job.h"
 #include "download/partial_file.h"
 #include "net/curl_handles.h"
+#include "net/header_line.h"
 #include "net/http_request.h"
 
 namespace bramix {
@@ -34,13 +34,6 @@ struct Result {
     DownloadOutcome outcome;
     std::string detail;
 };
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
 
 // A decimal number of bytes; a number too large for 64 bits reads as the
 // largest, which no transfer can match.
@@ -300,27 +293,13 @@ private:
     static size_t OnHeader(char* data, size_t size, size_t count, void* user) {
         auto* self = static_cast<Transfer*>(user);
         const size_t total = size * count;
-        std::string_view line(data, total);
-        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
-            line.remove_suffix(1);
-        }
-        if (line.substr(0, 5) == "HTTP/") {
+        const HeaderLine line = ParseHeaderLine(std::string_view(data, total));
+        if (line.kind == HeaderLine::Kind::Status) {
             // A new answer (after a redirect or a 1xx): only the last one counts.
             self->answer_ = Answer{};
-            const size_t space = line.find(' ');
-            if (space != std::string_view::npos) {
-                self->answer_.status =
-                    std::strtol(std::string(line.substr(space + 1, 3)).c_str(), nullptr, 10);
-            }
-        } else if (const size_t colon = line.find(':'); colon != std::string_view::npos) {
-            std::string_view value = line.substr(colon + 1);
-            while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) {
-                value.remove_prefix(1);
-            }
-            while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) {
-                value.remove_suffix(1);
-            }
-            self->answer_.Header(line.substr(0, colon), value);
+            self->answer_.status = line.status;
+        } else if (line.kind == HeaderLine::Kind::Field) {
+            self->answer_.Header(line.name, line.value);
         }
         return total;
     }

@@ -2,15 +2,16 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cctype>
 #include <cstdlib>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "base/debug_trace.h"
+#include "base/text_helpers.h"
 #include "net/address.h"
 #include "net/curl_handles.h"
+#include "net/header_line.h"
 
 namespace bramix {
 
@@ -18,13 +19,6 @@ namespace {
 
 // How long a fetch may wait on the network before it looks at its stop flag.
 constexpr int kPollMs = 100;
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) ==
-               std::tolower(static_cast<unsigned char>(y));
-    });
-}
 
 const char* HeaderNameOfLevel(int level) {
     switch (level) {
@@ -139,30 +133,22 @@ struct HttpPageReader::Transfer {
     static size_t OnHeader(char* data, size_t size, size_t count, void* user) {
         auto* self = static_cast<Transfer*>(user);
         const size_t total = size * count;
-        std::string_view line(data, total);
-        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
-            line.remove_suffix(1);
-        }
-        if (line.substr(0, 5) == "HTTP/") {
-            // A new response (after a 1xx): only the final one counts.
-            self->headers.clear();
-            self->headersDone = false;
-            const size_t space = line.find(' ');
-            self->status =
-                space == std::string_view::npos
-                    ? 0
-                    : std::strtol(std::string(line.substr(space + 1, 3)).c_str(), nullptr, 10);
-        } else if (line.empty()) {
-            self->headersDone = self->status >= 200;
-        } else if (const size_t colon = line.find(':'); colon != std::string_view::npos) {
-            std::string_view value = line.substr(colon + 1);
-            while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) {
-                value.remove_prefix(1);
-            }
-            while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) {
-                value.remove_suffix(1);
-            }
-            self->headers.emplace_back(line.substr(0, colon), value);
+        const HeaderLine line = ParseHeaderLine(std::string_view(data, total));
+        switch (line.kind) {
+            case HeaderLine::Kind::Status:
+                // A new response (after a 1xx): only the final one counts.
+                self->headers.clear();
+                self->headersDone = false;
+                self->status = line.status;
+                break;
+            case HeaderLine::Kind::End:
+                self->headersDone = self->status >= 200;
+                break;
+            case HeaderLine::Kind::Field:
+                self->headers.emplace_back(line.name, line.value);
+                break;
+            case HeaderLine::Kind::Other:
+                break;
         }
         return total;
     }

@@ -7,19 +7,13 @@
 #include <stdexcept>
 
 #include "base/stop_flag.h"
+#include "base/text_helpers.h"
 
 namespace standin {
 
 namespace {
 
 constexpr size_t kPieceSize = 64 * 1024;
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) ==
-               std::tolower(static_cast<unsigned char>(y));
-    });
-}
 
 // httplib adds these to the request's headers; they were never sent.
 bool IsPseudoHeader(std::string_view name) {
@@ -59,7 +53,7 @@ std::string Gzip(const std::string& text) {
 
 std::string RecordedRequest::Header(std::string_view name) const {
     for (const auto& [key, value] : headers) {
-        if (EqualsIgnoringCase(key, name)) {
+        if (bramix::EqualsIgnoringCase(key, name)) {
             return value;
         }
     }
@@ -68,7 +62,7 @@ std::string RecordedRequest::Header(std::string_view name) const {
 
 bool RecordedRequest::HasHeader(std::string_view name) const {
     return std::any_of(headers.begin(), headers.end(), [name](const auto& header) {
-        return EqualsIgnoringCase(header.first, name);
+        return bramix::EqualsIgnoringCase(header.first, name);
     });
 }
 
