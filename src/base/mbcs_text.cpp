@@ -1,5 +1,7 @@
 #include "base/mbcs_text.h"
 
+#include <string.h>
+
 #include <vector>
 
 #include "base/text_helpers.h"
@@ -10,8 +12,20 @@ size_t FindOnCharBoundary(std::string_view text, std::string_view needle, size_t
     if (needle.empty()) {
         return from <= text.size() ? from : std::string_view::npos;
     }
+    // memmem searches in time linear in the text and the needle, where a
+    // search that compares at each first-byte match costs their product.
+    auto find = [&text, &needle](size_t start) {
+        if (start > text.size()) {
+            return std::string_view::npos;
+        }
+        const void* found =
+            memmem(text.data() + start, text.size() - start, needle.data(), needle.size());
+        return found == nullptr
+                   ? std::string_view::npos
+                   : static_cast<size_t>(static_cast<const char*>(found) - text.data());
+    };
     size_t boundary = from;
-    size_t pos = text.find(needle, from);
+    size_t pos = find(from);
     while (pos != std::string_view::npos) {
         while (boundary < pos) {
             boundary += IsLeadByte(static_cast<unsigned char>(text[boundary])) ? 2 : 1;
@@ -19,7 +33,7 @@ size_t FindOnCharBoundary(std::string_view text, std::string_view needle, size_t
         if (boundary == pos) {
             return pos;
         }
-        pos = text.find(needle, pos + 1);  // that one began on a trail byte
+        pos = find(pos + 1);  // that one began on a trail byte
     }
     return std::string_view::npos;
 }
@@ -48,19 +62,6 @@ int ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
     return count;
 }
 
-namespace {
-
-// True when the text's last byte is a lead byte without its second byte.
-bool EndsInHalfACharacter(std::string_view text) {
-    size_t i = 0;
-    while (i + 1 < text.size()) {
-        i += IsLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;
-    }
-    return i + 1 == text.size() && IsLeadByte(static_cast<unsigned char>(text[i]));
-}
-
-}  // namespace
-
 void ReplaceRepeatedly(std::string& text, std::string_view from, std::string_view to) {
     if (from.empty()) {
         return;
@@ -72,13 +73,7 @@ void ReplaceRepeatedly(std::string& text, std::string_view from, std::string_vie
     if (FindOnCharBoundary(text, from) == std::string_view::npos) {
         return;  // the usual case, for one search
     }
-    if (EndsInHalfACharacter(from)) {
-        // Such a pattern can match into the middle of a character, which the
-        // one-pass reading below never looks at; whole passes it is.
-        while (ReplaceAll(text, from, to) > 0) {
-        }
-        return;
-    }
+
     // Whole passes until nothing changes would cost a pass per replacement:
     // "[1][1]...[1]." shrinks by one "[1]" a pass. Instead the text is read
     // once into `out`, which never holds an occurrence: after each character

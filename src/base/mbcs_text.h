@@ -23,9 +23,12 @@ inline bool ContainsOnCharBoundary(std::string_view text, std::string_view needl
 // rescanning what it wrote. Returns how many it replaced.
 int ReplaceAll(std::string& text, std::string_view from, std::string_view to);
 
-// The text as repeating ReplaceAll until a pass replaces nothing leaves it, in
-// time linear in the text. `to` must be shorter than `from` (else this is one
-// ReplaceAll) and made of whole characters.
+// Replaces occurrences until none is left, in time linear in the text: for
+// the patterns that collapse a run or drop what stands before a mark ("  "
+// to " ", "...." to "...", "[1]." to "."), which every order of replacing
+// takes to the same text, this is the text that repeating ReplaceAll until a
+// pass replaces nothing leaves. `from` and `to` are whole characters, `to`
+// shorter than `from` (else this is one ReplaceAll).
 void ReplaceRepeatedly(std::string& text, std::string_view from, std::string_view to);
 
 // Lower-cases A to Z only; bytes of two-byte characters never change.

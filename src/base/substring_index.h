@@ -37,7 +37,7 @@ private:
 
     // Most states lead on a few characters, found along their list; past this
     // many, a state's edges are found through the map.
-    static constexpr int kListedEdges = 8;
+    static constexpr int kListedEdges = 16;
 
     static uint64_t KeyOf(int state, uint32_t character) {
         return (static_cast<uint64_t>(state) << 32) | character;

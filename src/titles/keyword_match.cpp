@@ -1,6 +1,8 @@
 #include "titles/keyword_match.h"
 
 #include <optional>
+#include <unordered_set>
+#include <vector>
 
 #include "base/mbcs_text.h"
 #include "base/substring_index.h"
@@ -10,9 +12,9 @@ namespace bramix {
 
 namespace {
 
-// Texts and terms whose sizes multiply to more than this are indexed: a plain
-// search costs up to their product, the index a fixed cost per character.
-constexpr size_t kIndexedAbove = 1 << 16;
+// A search of the text costs about the text's length, indexing it some tens
+// of times that: worth it when this many words would search it.
+constexpr size_t kWordsWorthAnIndex = 64;
 
 // The "C" locale's punctuation: printable ASCII that is neither a letter, a
 // digit nor the space.
@@ -55,28 +57,33 @@ bool MatchesSearchTerm(std::string_view term, std::string_view text) {
     std::string normalized(term);
     NormalizeSearchTerm(normalized);
     const std::string compactText = CompactForMatch(text);
-    const std::string compactTerm = CompactForMatch(normalized);
-    // A title can be the term, and a page can make both long: then one index
-    // of the text keeps the many words from costing a search of it each.
-    std::optional<SubstringIndex> index;
-    if (compactText.size() * compactTerm.size() > kIndexedAbove) {
-        index.emplace(compactText);
-    }
-    auto contains = [&](std::string_view part) {
-        return index ? index->Contains(part) : ContainsOnCharBoundary(compactText, part);
-    };
-    if (contains(compactTerm)) {
+    if (ContainsOnCharBoundary(compactText, CompactForMatch(normalized))) {
         return true;
     }
+    // Each word once: a title can be the term, and a long one repeats itself.
+    std::vector<std::string> words;
+    std::unordered_set<std::string> seen;
     normalized += ' ';
     size_t start = 0;
     for (size_t space = normalized.find(' '); space != std::string::npos;
          space = normalized.find(' ', start)) {
-        const std::string_view word = std::string_view(normalized).substr(start, space - start);
-        if (!contains(CompactForMatch(word))) {
-            return false;
+        std::string word =
+            CompactForMatch(std::string_view(normalized).substr(start, space - start));
+        if (seen.insert(word).second) {
+            words.push_back(std::move(word));
         }
         start = space + 1;
+    }
+    // Many words and a long text: one index of the text spares a search of it
+    // per word.
+    std::optional<SubstringIndex> index;
+    if (words.size() > kWordsWorthAnIndex && compactText.size() > kWordsWorthAnIndex) {
+        index.emplace(compactText);
+    }
+    for (const std::string& word : words) {
+        if (!(index ? index->Contains(word) : ContainsOnCharBoundary(compactText, word))) {
+            return false;
+        }
     }
     return true;
 }
