@@ -42,6 +42,22 @@ std::string CutUtf8(const std::string& text, size_t size) {
     return text.substr(0, end);
 }
 
+// Where a name's extension starts: a last "." with one to four ASCII
+// letters or digits after it. A name without one is all stem.
+size_t ExtensionStart(const std::string& name) {
+    const size_t dot = name.rfind('.');
+    if (dot == std::string::npos || name.size() - dot < 2 || name.size() - dot > 5) {
+        return name.size();
+    }
+    for (size_t i = dot + 1; i < name.size(); ++i) {
+        const char c = name[i];
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) {
+            return name.size();
+        }
+    }
+    return dot;
+}
+
 bool IsWritableFolder(const std::string& folder) {
     if (mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST) {
         return false;
@@ -104,12 +120,13 @@ std::string SafeFileName(const std::string& stem, const std::string& extension) 
     return safeStem + safeExtension;
 }
 
+std::string SafeFileNameOf(const std::string& name) {
+    const size_t split = ExtensionStart(name);
+    return SafeFileName(name.substr(0, split), name.substr(split));
+}
+
 std::string FreeFileName(const std::string& folder, const std::string& name, uint32_t tick) {
-    // The extension is the last four bytes, moved back to a character's start.
-    size_t split = name.size() < 4 ? 0 : name.size() - 4;
-    while (split > 0 && IsContinuationByte(name[split])) {
-        --split;
-    }
+    const size_t split = ExtensionStart(name);
     const std::string stem = name.substr(0, split);
     const std::string extension = name.substr(split);
     std::string suffix;
@@ -161,6 +178,15 @@ std::string DownloadFolder(const std::string& executablePath) {
         return folder + "/incoming";
     }
     return UserDownloadFolder() + "/Bramix";
+}
+
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+
+std::string FileNameOf(const std::string& path) {
+    return path.substr(path.rfind('/') + 1);
 }
 
 bool MakeFolder(const std::string& folder) {

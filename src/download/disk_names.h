@@ -16,10 +16,14 @@ namespace bramix {
 // are UTF-8.
 std::string SafeFileName(const std::string& stem, const std::string& extension);
 
-// The first free name in `folder` for the UTF-8 name `name`, whose last four
-// bytes are its extension: the name itself; when anything exists there or at
-// its ".part" (a file, a folder, a dangling link), stem + "_" + tick +
-// extension; then stem + "_" + tick + "_1", "_2", ...
+// SafeFileName of a whole UTF-8 name, whose extension is a last "." with one
+// to four ASCII letters or digits (".mp3"); a name without one is all stem.
+std::string SafeFileNameOf(const std::string& name);
+
+// The first free name in `folder` for the UTF-8 name `name`: the name made
+// safe; when anything exists there or at its ".part" (a file, a folder, a
+// dangling link), stem + "_" + tick + extension; then stem + "_" + tick +
+// "_1", "_2", ...
 std::string FreeFileName(const std::string& folder, const std::string& name, uint32_t tick);
 
 // FreeFileName for a list name (code page 949): returns the path (UTF-8) and
@@ -37,6 +41,10 @@ std::string UserDownloadFolder();
 // folder is named "bin" (an installed program) or "incoming" cannot be made
 // or written. The latter is made when the first download starts.
 std::string DownloadFolder(const std::string& executablePath);
+
+// The folder and the last part of a path.
+std::string FolderOf(const std::string& path);
+std::string FileNameOf(const std::string& path);
 
 // Makes `folder` and any folder above it that is missing; true when it
 // exists afterwards.

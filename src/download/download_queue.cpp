@@ -52,10 +52,6 @@ std::string RetryText(std::chrono::milliseconds pause, DownloadOutcome outcome,
     return Utf8ToAnsi("재시도 " + std::to_string(seconds) + "초 후 (" + reason + ")");
 }
 
-std::string FileNameOf(const std::string& path) {
-    return path.substr(path.rfind('/') + 1);
-}
-
 }  // namespace
 
 std::chrono::milliseconds RetryPause(int failuresInARow) {
@@ -169,7 +165,10 @@ void DownloadQueue::StartNextDownload() {
 
     DownloadEntry& entry = entries_[row];
     MakeFolder(folder_);
-    if (entry.path.empty()) {
+    if (entry.path.empty() && !entry.diskName.empty()) {
+        entry.path = folder_ + "/" + FreeFileName(folder_, entry.diskName, TickCount());
+        entry.fileName = Utf8ToAnsi(FileNameOf(entry.path));
+    } else if (entry.path.empty()) {
         std::string listName;
         entry.path = FreeDownloadPath(folder_, entry.fileName, TickCount(), listName);
         entry.fileName = listName;
@@ -382,14 +381,13 @@ bool DownloadQueue::Remove(int row) {
     if (running) {
         // It only waits out a retry pause, which ends within a poll of the
         // stop; its end event is forgotten.
-        job_->stopFlag = 1;
-        worker_.join();
+        StopAndJoinWorker();
         ++attempt_;
         yielding_ = false;
     }
     DownloadEntry& entry = entries_[row];
     if (entry.state != DL_DONE && entry.partIsOurs) {
-        unlink(PartPathOf(entry.path).c_str());
+        RemovePartIfUnused(PartPathOf(entry.path));
     }
     RemoveRow(row);
     if (running && stopDownloads_) {  // the stop it was asked for is done
@@ -407,23 +405,28 @@ bool DownloadQueue::Remove(int row) {
     return true;
 }
 
+void DownloadQueue::StopAndJoinWorker() {
+    job_->stopFlag = 1;
+    worker_.join();
+    // Its end is not handled, but what the attempt left on disk counts: the
+    // pause may have ended and the transfer begun.
+    DownloadEntry& entry = entries_[queue_.front()];
+    entry.path = job_->path;
+    entry.partIsOurs = job_->partIsOurs;
+}
+
 void DownloadQueue::Close() {
     closing_ = true;
     closingForWorker_ = true;
     if (worker_.joinable()) {
-        job_->stopFlag = 1;
-        worker_.join();
-        // The end event is ignored, but what the attempt left on disk counts.
-        DownloadEntry& entry = entries_[queue_.front()];
-        entry.path = job_->path;
-        entry.partIsOurs = job_->partIsOurs;
+        StopAndJoinWorker();
     }
 }
 
 void DownloadQueue::DiscardPartialFiles() {
     for (DownloadEntry& entry : entries_) {
         if (entry.state != DL_DONE && entry.partIsOurs) {
-            unlink(PartPathOf(entry.path).c_str());
+            RemovePartIfUnused(PartPathOf(entry.path));
             entry.partIsOurs = false;
         }
     }

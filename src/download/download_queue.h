@@ -53,8 +53,10 @@ struct DownloadEntry {
     std::string lastError;
     std::chrono::steady_clock::time_point retryAt{};  // not tried again before
 
-    // UTF-8: where the file goes (chosen at its first start, unless given)
-    // and, once done, where it is.
+    // UTF-8: the name to save under when it was given in UTF-8 (the command
+    // line), else fileName's; where the file goes (chosen at its first start,
+    // unless given) and, once done, where it is.
+    std::string diskName;
     std::string path;
     bool partIsOurs = false;  // path + ".part" holds this entry's bytes so far
     std::string validator;    // of those bytes; empty: they cannot be resumed
@@ -139,6 +141,7 @@ private:
     void OnProgress(uint64_t attempt, uint64_t bytes, uint64_t total);
     void OnEnd(uint64_t attempt);
     void WaitBehindTheOthers(DownloadEntry& entry);
+    void StopAndJoinWorker();
     void RemoveRow(int row);
     void Post(std::function<void()> work);
     void EntryChanged(int row);

@@ -57,6 +57,7 @@ struct Answer {
     long status = 0;
     std::optional<uint64_t> length;  // Content-Length, when announced
     std::optional<uint64_t> rangeStart;
+    std::optional<uint64_t> wholeSize;  // of an unsatisfiable range
     std::string etag;
     std::string lastModified;
     std::string disposition;
@@ -65,8 +66,10 @@ struct Answer {
         if (EqualsIgnoringCase(name, "Content-Length")) {
             length = ParseByteCount(value);
         } else if (EqualsIgnoringCase(name, "Content-Range")) {
-            // "bytes START-END/TOTAL"
-            if (value.substr(0, 6) == "bytes ") {
+            // "bytes START-END/TOTAL", or "bytes */TOTAL" with a 416
+            if (value.substr(0, 8) == "bytes */") {
+                wholeSize = ParseByteCount(value.substr(8));
+            } else if (value.substr(0, 6) == "bytes ") {
                 rangeStart = ParseByteCount(value.substr(6, value.find('-') - 6));
             }
         } else if (EqualsIgnoringCase(name, "ETag")) {
@@ -78,16 +81,6 @@ struct Answer {
         }
     }
 };
-
-std::string FolderOf(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? "." : path.substr(0, slash);
-}
-
-std::string NameOf(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 // One attempt at the file, shared with libcurl's callbacks.
 class Transfer {
@@ -124,51 +117,75 @@ public:
         curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
         curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &Transfer::OnProgress);
         curl_easy_setopt(easy, CURLOPT_XFERINFODATA, this);
-        AskForTheRest();
+        if (const auto taken = TakeOurPart()) {
+            return *taken;
+        }
         curl_easy_setopt(easy, CURLOPT_HTTPHEADER, requestHeaders_.get());
 
         const std::optional<CURLcode> code = Perform();
         if (!code) {
             return {DownloadOutcome::Stopped, {}};
         }
+        if (!begun_ && answer_.status != 0) {
+            accepted_ = Begin();  // an answer without a body: judged at its end
+        }
+        if (partIsWhole_) {
+            return TakeTheName();
+        }
         if (failure_) {
             return *failure_;
         }
         if (*code != CURLE_OK) {
-            if (!begun_ && answer_.status != 0 && !Acceptable()) {
-                return StatusFailure();
-            }
             return {DownloadOutcome::TransferError, TransferErrorMessage(*code, errorBuffer_)};
-        }
-        // An empty body still makes a file, as the server meant one.
-        if (!begun_ && !Begin()) {
-            return *failure_;
         }
         if (answer_.length && written_ != *answer_.length) {
             return {DownloadOutcome::TransferError,
                     "the server announced " + std::to_string(*answer_.length) + " bytes and sent " +
                         std::to_string(written_)};
         }
-        close(fd_);
-        fd_ = -1;
+        // What the file holds must be what this attempt and the earlier ones
+        // wrote: anything else wrote into it meanwhile.
+        struct stat info {};
+        if (fstat(fd_, &info) != 0 || static_cast<uint64_t>(info.st_size) != offset_ + written_) {
+            job_.validator.clear();  // the next attempt starts over
+            return {DownloadOutcome::FileError,
+                    PartPathOf(job_.path) + ": not the size it was written to"};
+        }
         return TakeTheName();
     }
 
 private:
-    // With a validator of the .part's bytes, asks for the rest only if they
-    // are still the same; without one, the whole file comes again.
-    void AskForTheRest() {
-        if (!job_.partIsOurs || job_.validator.empty()) {
-            return;
+    // An earlier attempt's .part is opened and locked for the whole attempt:
+    // another download (another bramix-cli, the window) may have taken it up
+    // since, and then the name is taken. With a validator of its bytes the
+    // rest is asked for, if they are still the same; without one, the whole
+    // file comes again. Returns the outcome when the attempt ends here.
+    std::optional<Result> TakeOurPart() {
+        if (!job_.partIsOurs) {
+            return std::nullopt;
+        }
+        const std::string part = PartPathOf(job_.path);
+        fd_ = OpenPartForWriting(part, false);
+        if (fd_ < 0) {
+            const int error = errno;
+            if (error == ENOENT) {  // gone: start anew
+                job_.partIsOurs = false;
+                return std::nullopt;
+            }
+            return Result{
+                error == EWOULDBLOCK ? DownloadOutcome::NameTaken : DownloadOutcome::FileError,
+                part + ": " +
+                    (error == EWOULDBLOCK ? "in use by another download" : std::strerror(error))};
         }
         struct stat info {};
-        if (stat(PartPathOf(job_.path).c_str(), &info) != 0 || info.st_size <= 0) {
-            return;
+        if (job_.validator.empty() || fstat(fd_, &info) != 0 || info.st_size <= 0) {
+            return std::nullopt;
         }
         offset_ = static_cast<uint64_t>(info.st_size);
         askedForRest_ = true;
         AppendHeader(requestHeaders_, ("Range: bytes=" + std::to_string(offset_) + "-").c_str());
         AppendHeader(requestHeaders_, ("If-Range: " + job_.validator).c_str());
+        return std::nullopt;
     }
 
     // Drives the transfer, looking at the stop flag between short waits.
@@ -179,49 +196,47 @@ private:
         if (curl_multi_add_handle(multi, easy) != CURLM_OK) {
             return CURLE_FAILED_INIT;
         }
+        // A transfer that ended stays ended, whatever stop comes after it.
         std::optional<CURLcode> result;
-        for (;;) {
-            if (IsStopped(job_.stopFlag)) {
-                result.reset();
-                break;
-            }
+        while (!result && !IsStopped(job_.stopFlag)) {
             int running = 0;
             if (curl_multi_perform(multi, &running) != CURLM_OK) {
                 result = CURLE_FAILED_INIT;
                 break;
             }
             int queued = 0;
-            bool done = false;
             while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
                 if (message->msg == CURLMSG_DONE) {
                     result = message->data.result;
-                    done = true;
                 }
             }
-            if (done) {
-                break;
+            if (!result) {
+                curl_multi_poll(multi, nullptr, 0, kPollMs, nullptr);
             }
-            curl_multi_poll(multi, nullptr, 0, kPollMs, nullptr);
         }
         curl_multi_remove_handle(multi, easy);
-        if (IsStopped(job_.stopFlag)) {
-            return std::nullopt;
-        }
         return result;
     }
 
-    // Only a final 200 makes the file; a 206 only when the rest was asked for
-    // and it starts where the .part ends.
+    // The answer's validator, of the kind that was sent as If-Range.
+    const std::string& AnswerValidator() const {
+        return !answer_.etag.empty() ? answer_.etag : answer_.lastModified;
+    }
+
+    // Only a final 200 makes the file; a 206 only when the rest was asked for,
+    // it starts where the .part ends and it is of the same version.
     bool Acceptable() const {
         if (answer_.status == 200) {
             return true;
         }
-        return answer_.status == 206 && askedForRest_ && answer_.rangeStart == offset_;
+        return answer_.status == 206 && askedForRest_ && answer_.rangeStart == offset_ &&
+               (AnswerValidator().empty() || AnswerValidator() == job_.validator);
     }
 
     Result StatusFailure() const {
         if (answer_.status == 206) {
-            return {DownloadOutcome::HttpStatus, "206 not at byte " + std::to_string(offset_)};
+            return {DownloadOutcome::HttpStatus,
+                    "206 not the rest from byte " + std::to_string(offset_) + " of this version"};
         }
         return {DownloadOutcome::HttpStatus, std::to_string(answer_.status)};
     }
@@ -230,49 +245,57 @@ private:
     // answer is judged, the name decided and the .part opened.
     bool Begin() {
         begun_ = true;
+        // The rest of a .part that holds the whole file: nothing is left.
+        if (answer_.status == 416 && askedForRest_ && answer_.wholeSize == offset_) {
+            partIsWhole_ = true;
+            return false;
+        }
         if (!Acceptable()) {
             failure_ = StatusFailure();
-            if (answer_.status == 206) {
+            if (askedForRest_ && answer_.status != 200) {
                 job_.validator.clear();  // the next attempt starts over
             }
             return false;
         }
-        const bool appending = answer_.status == 206;
-        if (!appending) {
-            offset_ = 0;
+        if (answer_.status == 206) {
+            return true;  // the .part is open, and the rest goes after it
         }
-        if (job_.nameFromAnswer) {
-            const std::string folder = FolderOf(job_.path);
-            job_.path = folder + "/" +
-                        FreeFileName(folder, job_.nameFromAnswer(answer_.disposition), TickCount());
-        }
-        const std::string part = PartPathOf(job_.path);
-        int flags = O_WRONLY | O_CLOEXEC;
-        if (appending) {
-            flags |= O_APPEND;
-        } else if (job_.partIsOurs) {
-            flags |= O_CREAT | O_TRUNC;  // ours to start over
+        offset_ = 0;
+        if (fd_ >= 0) {
+            // Ours, from an earlier attempt: the whole file comes anew.
+            if (ftruncate(fd_, 0) != 0) {
+                failure_ = Result{DownloadOutcome::FileError,
+                                  PartPathOf(job_.path) + ": " + std::strerror(errno)};
+                return false;
+            }
         } else {
-            flags |= O_CREAT | O_EXCL;  // never over somebody else's file
+            if (job_.nameFromAnswer) {
+                const std::string folder = FolderOf(job_.path);
+                job_.path =
+                    folder + "/" +
+                    FreeFileName(folder, job_.nameFromAnswer(answer_.disposition), TickCount());
+            }
+            const std::string part = PartPathOf(job_.path);
+            fd_ = OpenPartForWriting(part, true);
+            if (fd_ < 0) {
+                const int error = errno;
+                failure_ =
+                    Result{error == EEXIST || error == EWOULDBLOCK ? DownloadOutcome::NameTaken
+                                                                   : DownloadOutcome::FileError,
+                           part + ": " + std::strerror(error)};
+                return false;
+            }
+            job_.partIsOurs = true;
         }
-        fd_ = open(part.c_str(), flags, 0644);
-        if (fd_ < 0) {
-            const int error = errno;
-            failure_ =
-                Result{error == EEXIST ? DownloadOutcome::NameTaken : DownloadOutcome::FileError,
-                       part + ": " + std::strerror(error)};
-            return false;
-        }
-        job_.partIsOurs = true;
-        if (!appending) {
-            job_.validator = !answer_.etag.empty() ? answer_.etag : answer_.lastModified;
-        }
+        job_.validator = AnswerValidator();
         RememberPart(fd_, {job_.url, job_.validator});
         return true;
     }
 
     // The whole file takes its name; a name taken meanwhile gives way to a
     // free one, as at the start.
+    // The .part is still open and locked, so that nobody takes it up
+    // between its last byte and its new name.
     Result TakeTheName() {
         const std::string part = PartPathOf(job_.path);
         const std::string folder = FolderOf(job_.path);
@@ -280,12 +303,14 @@ private:
             const int error = NameWithoutReplacing(part, job_.path);
             if (error == 0) {
                 job_.partIsOurs = false;
+                close(fd_);
+                fd_ = -1;
                 return {DownloadOutcome::Saved, {}};
             }
             if (error != EEXIST) {
                 return {DownloadOutcome::FileError, job_.path + ": " + std::strerror(error)};
             }
-            job_.path = folder + "/" + FreeFileName(folder, NameOf(job_.path), TickCount());
+            job_.path = folder + "/" + FreeFileName(folder, FileNameOf(job_.path), TickCount());
         }
         return {DownloadOutcome::FileError, job_.path + ": no free name"};
     }
@@ -307,11 +332,11 @@ private:
     static size_t OnBody(char* data, size_t size, size_t count, void* user) {
         auto* self = static_cast<Transfer*>(user);
         const size_t total = size * count;
-        if (!self->begun_ && !self->Begin()) {
-            return 0;  // the body of an answer that is not the file
+        if (!self->begun_) {
+            self->accepted_ = self->Begin();
         }
-        if (self->fd_ < 0) {
-            return 0;
+        if (!self->accepted_) {
+            return 0;  // the body of an answer that is not the file
         }
         for (size_t written = 0; written < total;) {
             const ssize_t n = write(self->fd_, data + written, total - written);
@@ -337,7 +362,7 @@ private:
             return 1;
         }
         const uint64_t inFile = self->offset_ + self->written_;
-        if (self->fd_ >= 0 && inFile > self->reported_) {
+        if (self->accepted_ && inFile > self->reported_) {
             self->reported_ = inFile;
             const Answer& answer = self->answer_;
             const bool knowsTotal = answer.length && *answer.length != UINT64_MAX;
@@ -358,6 +383,8 @@ private:
     uint64_t offset_ = 0;  // bytes of the .part that this attempt continues
     bool askedForRest_ = false;
     bool begun_ = false;
+    bool accepted_ = false;     // the answer is the file, and its body goes to fd_
+    bool partIsWhole_ = false;  // the server says the .part holds the whole file
     int fd_ = -1;
     uint64_t written_ = 0;  // by this attempt
     uint64_t reported_ = 0;

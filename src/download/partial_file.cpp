@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/file.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -32,7 +33,33 @@ std::optional<std::string> ReadAttribute(const std::string& path, const char* na
     return value;
 }
 
+// A lock on the open file, without waiting; false when another holds it.
+bool Lock(int fd) {
+    return flock(fd, LOCK_EX | LOCK_NB) == 0;
+}
+
 }  // namespace
+
+int OpenPartForWriting(const std::string& partPath, bool create) {
+    const int flags = O_WRONLY | O_APPEND | O_CLOEXEC | (create ? O_CREAT | O_EXCL : 0);
+    const int fd = open(partPath.c_str(), flags, 0644);
+    if (fd >= 0 && !Lock(fd)) {
+        close(fd);
+        errno = EWOULDBLOCK;
+        return -1;
+    }
+    return fd;
+}
+
+bool RemovePartIfUnused(const std::string& partPath) {
+    const int fd = open(partPath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return errno == ENOENT;
+    }
+    const bool unused = Lock(fd) && unlink(partPath.c_str()) == 0;
+    close(fd);
+    return unused;
+}
 
 bool RememberPart(int fd, const PartRecord& record) {
     return fsetxattr(fd, kUrlAttribute, record.url.data(), record.url.size(), 0) == 0 &&
@@ -49,7 +76,7 @@ std::optional<PartRecord> RecallPart(const std::string& partPath) {
     return PartRecord{std::move(*url), std::move(*validator)};
 }
 
-std::optional<std::string> FindPartOf(const std::string& folder, const std::string& url) {
+std::optional<FoundPart> FindPartOf(const std::string& folder, const std::string& url) {
     const std::unique_ptr<DIR, int (*)(DIR*)> directory(opendir(folder.c_str()), closedir);
     if (!directory) {
         return std::nullopt;
@@ -60,8 +87,15 @@ std::optional<std::string> FindPartOf(const std::string& folder, const std::stri
             continue;
         }
         const std::string path = folder + "/" + name;
-        if (const auto record = RecallPart(path); record && record->url == url) {
-            return path.substr(0, path.size() - std::string_view(kPartSuffix).size());
+        const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
+            continue;
+        }
+        const bool unused = Lock(fd);
+        close(fd);
+        if (const auto record = RecallPart(path); unused && record && record->url == url) {
+            return FoundPart{path.substr(0, path.size() - std::string_view(kPartSuffix).size()),
+                             *record};
         }
     }
     return std::nullopt;

@@ -4,7 +4,9 @@
 // the file take its name, never replacing one. The .part remembers which
 // address it holds and the server's validator of its bytes (user. extended
 // attributes, where the file system keeps them), so that a later run can ask
-// for the rest. Any thread.
+// for the rest. A download holds a lock on its .part (flock) while it writes
+// it, so that no other one, in this process or another, takes it up or
+// removes it meanwhile. Any thread.
 
 #include <optional>
 #include <string>
@@ -22,14 +24,26 @@ struct PartRecord {
     std::string validator;  // the ETag, else the Last-Modified of the answer; may be empty
 };
 
+// Opens a .part to write at its end and locks it: creates it exclusively
+// when `create`, else opens the one there. -1 with errno set when that
+// fails, EWOULDBLOCK when another download holds it.
+int OpenPartForWriting(const std::string& partPath, bool create);
+
+// Removes a .part unless another download holds it; true when it is gone.
+bool RemovePartIfUnused(const std::string& partPath);
+
 // Writes the record onto the open .part; false where attributes are not kept.
 bool RememberPart(int fd, const PartRecord& record);
 
 // The record of a .part, when it has one.
 std::optional<PartRecord> RecallPart(const std::string& partPath);
 
-// The final path (without ".part") of a .part in `folder` that holds `url`.
-std::optional<std::string> FindPartOf(const std::string& folder, const std::string& url);
+// A .part in `folder` that holds `url` and that no download holds now.
+struct FoundPart {
+    std::string path;  // the file's path once whole, without ".part"
+    PartRecord record;
+};
+std::optional<FoundPart> FindPartOf(const std::string& folder, const std::string& url);
 
 // Gives the file at `from` the name `to` unless something is there already:
 // 0, or the errno (EEXIST when the name is taken).
