@@ -1,12 +1,14 @@
 // bramix-cli get: downloads files through the same worker, queue and naming
 // rules as the window's download list, one after another.
 
+#include <poll.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <iostream>
 #include <string>
 #include <vector>
 
@@ -52,31 +54,65 @@ bool IsDownloadAddress(const std::string& text) {
 // A file to fetch, as the command line or a list names it.
 struct Target {
     std::string url;
-    std::string fileName;  // code page 949; empty: the server's, else the address's
-    bool typedAddress;     // given as UTF-8 by a person, not by a find's line
+    // A find's line: its address and name in code page 949, as the window
+    // would have them. Otherwise typed: the address and name (maybe empty:
+    // the server's, else the address's) as given, in UTF-8.
+    bool fromFind;
+    std::string name;
 };
+
+// One line of standard input, waiting for it no longer than an interrupt
+// comes: false at the end of the input or on an interrupt.
+bool ReadLine(std::string& line, std::string& pending) {
+    for (;;) {
+        if (const size_t end = pending.find('\n'); end != std::string::npos) {
+            line = pending.substr(0, end);
+            pending.erase(0, end + 1);
+            return true;
+        }
+        if (Interrupted()) {
+            return false;
+        }
+        pollfd input{STDIN_FILENO, POLLIN, 0};
+        if (poll(&input, 1, 50) <= 0) {
+            continue;
+        }
+        char buffer[65536];
+        const ssize_t n = read(STDIN_FILENO, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {  // the end: a last line without its line break counts
+            line = std::move(pending);
+            pending.clear();
+            return !line.empty();
+        }
+        pending.append(buffer, static_cast<size_t>(n));
+    }
+}
 
 // The lines of standard input: finds' lines (TSV or JSON), or addresses with
 // an optional TAB and name. Every other line is reported and counted.
 std::vector<Target> ReadList(int& badLines) {
     std::vector<Target> targets;
     std::string line;
-    for (int number = 1; std::getline(std::cin, line); ++number) {
+    std::string pending;
+    for (int number = 1; ReadLine(line, pending); ++number) {
         if (!line.empty() && line.back() == '\r') {
             line.pop_back();
         }
         if (line.empty() || line[0] == '#') {
             continue;
         }
-        if (const auto find = ParseFindLine(line)) {
-            targets.push_back({find->fileUrl, find->fileName, false});
+        if (const auto find = ParseFindLine(line); find && IsDownloadAddress(find->fileUrl)) {
+            targets.push_back({find->fileUrl, true, find->fileName});
             continue;
         }
         const size_t tab = line.find('\t');
         const std::string address = line.substr(0, tab);
         const std::string name = tab == std::string::npos ? "" : line.substr(tab + 1);
         if (IsDownloadAddress(address) && name.find('\t') == std::string::npos) {
-            targets.push_back({address, Utf8ToAnsi(name), true});
+            targets.push_back({address, false, name});
             continue;
         }
         std::fprintf(stderr,
@@ -88,32 +124,43 @@ std::vector<Target> ReadList(int& badLines) {
     return targets;
 }
 
+// The name a target asks for, in UTF-8; empty when it leaves it to the server.
+std::string WantedName(const Target& target) {
+    return target.fromFind ? AnsiToUtf8(target.name) : target.name;
+}
+
 // The entry for one target: a .part that an earlier run left for the same
-// address is resumed; without a name, the server's answer names the file.
+// address (and name, when one is asked for) is resumed; without a name, the
+// server's answer names the file.
 DownloadEntry EntryFor(const Target& target, const std::string& folder) {
     DownloadEntry entry;
     entry.fileUrl = target.url;
-    if (const auto path = FindPartOf(folder, target.url)) {
-        entry.path = *path;
-        entry.fileName = Utf8ToAnsi(path->substr(path->rfind('/') + 1));
+    const std::string wanted = WantedName(target);
+    if (const auto part = FindPartOf(folder, target.url);
+        part && (wanted.empty() || FileNameOf(part->path) == SafeFileNameOf(wanted))) {
+        entry.path = part->path;
+        entry.fileName = Utf8ToAnsi(FileNameOf(part->path));
         entry.partIsOurs = true;
-        entry.validator = RecallPart(PartPathOf(*path))->validator;
+        entry.validator = part->record.validator;
         return entry;
     }
-    if (!target.fileName.empty()) {
-        entry.fileName = target.fileName;
+    if (target.fromFind) {
+        entry.fileName = target.name;
         return entry;
     }
-    const LinkCoding coding = target.typedAddress ? LinkCoding::Utf8 : LinkCoding::CodePage949;
-    std::string fallback = FileNameFromLink(target.url, coding);
+    if (!wanted.empty()) {
+        entry.diskName = wanted;
+        return entry;
+    }
+    std::string fallback = Utf8FileNameFromLink(target.url);
     if (fallback.empty()) {
         fallback = "download";
     }
-    entry.fileName = fallback;
+    entry.diskName = fallback;
     const bool naverLink = IsNaverLink(target.url, "");
     entry.nameFromAnswer = [fallback, naverLink](const std::string& disposition) {
         const std::string name = NameFromDisposition(disposition, naverLink);
-        return AnsiToUtf8(name.empty() ? fallback : name);
+        return name.empty() ? fallback : AnsiToUtf8(name);
     };
     return entry;
 }
@@ -165,10 +212,11 @@ int RunGet(std::span<char* const> args) {
         return UsageError("get",
                           "not an http:// or https:// address: '" + Printable(operands[0]) + "'");
     }
-    std::string folder = parsed->Value("dir").value_or(DownloadFolder(ExecutablePath()));
-    if (folder.empty()) {
+    const std::optional<std::string> dir = parsed->Value("dir");
+    if (dir && dir->empty()) {
         return UsageError("get", "--dir needs a folder");
     }
+    const std::string folder = dir ? *dir : DownloadFolder(ExecutablePath());
     if (!MakeFolder(folder)) {
         std::fprintf(stderr, "bramix-cli get: cannot make the folder %s: %s\n",
                      Printable(folder).c_str(), std::strerror(errno));
@@ -179,15 +227,17 @@ int RunGet(std::span<char* const> args) {
     std::vector<Target> targets;
     if (fromInput) {
         targets = ReadList(badLines);
+        if (Interrupted()) {
+            return kExitInterrupted;
+        }
     } else {
-        const std::string name = operands.size() == 2 ? Utf8ToAnsi(operands[1]) : "";
-        targets.push_back({operands[0], name, true});
+        targets.push_back({operands[0], false, operands.size() == 2 ? operands[1] : ""});
     }
 
     // How each row's address is shown: as typed, or as its find's line had it.
     std::vector<std::string> shownUrls;
     for (const Target& target : targets) {
-        shownUrls.push_back(target.typedAddress ? target.url : AnsiToUtf8(target.url));
+        shownUrls.push_back(target.fromFind ? AnsiToUtf8(target.url) : target.url);
     }
 
     TaskLoop loop;
@@ -198,7 +248,7 @@ int RunGet(std::span<char* const> args) {
     listener.entryChanged = [&](int row) {
         const DownloadEntry& entry = queue->entries()[row];
         if (entry.state == DL_RUNNING) {
-            status.Show(AnsiToUtf8(entry.fileName), ProgressDetails(entry));
+            status.Show(FileNameOf(entry.path), ProgressDetails(entry));
         }
     };
     listener.entryFinished = [&](int row) {

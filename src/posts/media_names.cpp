@@ -1,5 +1,6 @@
 #include "posts/media_names.h"
 
+#include <optional>
 #include <string_view>
 
 #include "base/code_page.h"
@@ -29,7 +30,15 @@ std::string NameFromDisposition(const std::string& disposition, bool naverLink) 
     if (at == std::string::npos) {
         return {};
     }
-    std::string name = disposition.substr(at + kFilename.size());
+    // The value alone: a quoted one ends at its closing quote, a bare one at
+    // the next parameter.
+    std::string_view value = std::string_view(disposition).substr(at + kFilename.size());
+    while (!value.empty() && value.front() == ' ') {
+        value.remove_prefix(1);
+    }
+    const bool quoted = !value.empty() && value.front() == '"';
+    const size_t end = quoted ? value.find('"', 1) : value.find(';');
+    std::string name(value.substr(0, end == std::string_view::npos ? value.size() : end + quoted));
     TrimSpaces(name);
     TrimChar(name, '"');
     TrimSpaces(name);
@@ -40,21 +49,38 @@ std::string NameFromDisposition(const std::string& disposition, bool naverLink) 
     return name;
 }
 
-std::string FileNameFromLink(const std::string& link, LinkCoding coding) {
+namespace {
+
+// The last path segment of a link, or what follows a "filename=" in it,
+// percent-decoded; nothing without a '/'.
+std::optional<std::string> DecodedNameOfLink(const std::string& link) {
     const size_t slash = link.rfind('/');
     if (slash == std::string::npos) {
-        return {};
+        return std::nullopt;
     }
     std::string name = link.substr(slash + 1);
     if (const size_t at = name.find(kFilename); at != std::string::npos) {
         name.erase(0, at + kFilename.size());
     }
-    name = PercentDecode(name);
-    if (coding == LinkCoding::Utf8) {
-        name = Utf8ToAnsi(name);
-    }
+    return PercentDecode(name);
+}
+
+}  // namespace
+
+std::string FileNameFromLink(const std::string& link) {
+    std::string name = DecodedNameOfLink(link).value_or("");
     TidyFileName(name);
     return name;
+}
+
+std::string Utf8FileNameFromLink(const std::string& link) {
+    const std::string decoded = DecodedNameOfLink(link).value_or("");
+    std::string ansi = Utf8ToAnsi(decoded);
+    if (AnsiToUtf8(ansi) != decoded) {
+        return decoded;  // 949 would lose some of it
+    }
+    TidyFileName(ansi);
+    return AnsiToUtf8(ansi);
 }
 
 }  // namespace bramix

@@ -13,18 +13,19 @@ namespace bramix {
 // servers, or any link but Daum's in a post on naver.com.
 bool IsNaverLink(const std::string& link, const std::string& pageUrl);
 
-// The name after "filename=" in a Content-Disposition value, quoted or bare:
+// The name after "filename=" in a Content-Disposition value, quoted (to its
+// closing quote) or bare (to the next parameter):
 // a Naver link's as it stands (code page 949), any other's percent-decoded
 // from UTF-8. Empty when there is none.
 std::string NameFromDisposition(const std::string& disposition, bool naverLink);
 
-// How the bytes of a link's name are to be read once percent-decoded: as
-// code page 949 (links found in pages, already converted), or as UTF-8 (an
-// address typed on the command line).
-enum class LinkCoding { CodePage949, Utf8 };
-
 // The name a link itself suggests: its last path segment, or what follows a
 // "filename=" in it, percent-decoded and tidied. Empty without a '/'.
-std::string FileNameFromLink(const std::string& link, LinkCoding coding = LinkCoding::CodePage949);
+std::string FileNameFromLink(const std::string& link);
+
+// The same for an address typed in UTF-8 (the command line), in UTF-8: tidied
+// as above when code page 949 holds each of its characters, else only
+// decoded.
+std::string Utf8FileNameFromLink(const std::string& link);
 
 }  // namespace bramix
