@@ -10,6 +10,7 @@ namespace bramix::cli {
 
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitGaveUp = 1;
+inline constexpr int kExitWriteError = 1;
 inline constexpr int kExitUsage = 2;
 inline constexpr int kExitUnreachable = 3;
 inline constexpr int kExitInterrupted = 130;

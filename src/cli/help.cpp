@@ -37,6 +37,7 @@ const char* const kSearchHelp =
     "\n"
     "exit status:\n"
     "  0    the search ended, with or without finds\n"
+    "  1    the finds could not be written\n"
     "  2    a usage error\n"
     "  3    not a single result page or post could be read\n"
     "  130  interrupted (the finds until then are written)\n"

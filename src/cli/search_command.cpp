@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -74,10 +75,10 @@ public:
     // After the job has ended: the list order, and the summary.
     void Finish(Clock::duration elapsed) {
         std::lock_guard lock(mutex_);
-        for (size_t row = 0; row < arrived_.size() && !readerGone_; ++row) {
+        for (size_t row = 0; row < arrived_.size() && writeError_ == 0; ++row) {
             Print(arrived_[row], (list_.entries()[row].flags & RESULT_MATCHED) != 0);
         }
-        if (readerGone_) {
+        if (writeError_ != 0) {
             status_.Clear();
             return;
         }
@@ -89,15 +90,18 @@ public:
         status_.Keep();
     }
 
-    bool readerGone() {
+    // The errno of the write that failed, or 0.
+    int writeError() {
         std::lock_guard lock(mutex_);
-        return readerGone_;
+        return writeError_;
     }
+    // Set by the end event; the main thread waits on it with the one
+    // interruptible wait, as a worker waits on its stop.
     const StopFlag& ended() const { return ended_; }
 
 private:
     void Print(const FoundFile& found, bool matched) {
-        if ((options_.matchedOnly && !matched) || readerGone_) {
+        if ((options_.matchedOnly && !matched) || writeError_ != 0) {
             return;
         }
         status_.Clear();
@@ -106,7 +110,9 @@ private:
             "\n";
         if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size() ||
             std::fflush(stdout) != 0) {
-            readerGone_ = true;
+            // The first failed write ends the search: a reader that went away
+            // (a pipe's EPIPE) quietly, anything else as an error.
+            writeError_ = errno;
             job_.stopFlag = 1;
         }
     }
@@ -127,7 +133,7 @@ private:
     int position_ = 0;
     int finds_ = 0;
     int matching_ = 0;
-    bool readerGone_ = false;
+    int writeError_ = 0;
     StopFlag ended_{0};
     ResultsList list_;
     std::vector<FoundFile> arrived_;  // in list order, row for row
@@ -193,17 +199,21 @@ int RunSearch(std::span<char* const> args) {
     };
     const auto started = Clock::now();
     std::thread worker(SearchThreadProc, &job);
-    // An interrupt becomes the job's stop request.
-    while (!IsStopped(printer.ended())) {
+    // Until the end event, an interrupt becomes the job's stop request.
+    while (WaitUnlessStopped(printer.ended(), std::chrono::milliseconds(20))) {
         if (Interrupted()) {
             job.stopFlag = 1;
         }
-        WaitUnlessStopped(printer.ended(), std::chrono::milliseconds(20));
     }
     worker.join();
     printer.Finish(Clock::now() - started);
-    if (printer.readerGone()) {
+    if (printer.writeError() == EPIPE) {
         return kExitReaderGone;
+    }
+    if (printer.writeError() != 0) {
+        std::fprintf(stderr, "bramix-cli search: cannot write the finds: %s\n",
+                     std::strerror(printer.writeError()));
+        return kExitWriteError;
     }
     ReportFailures(job.stats);
     if (Interrupted()) {

@@ -45,15 +45,6 @@ FileProbe ProbeCounted(SearchJob& job, const std::string& url) {
     return probe;
 }
 
-bool SearchStats::AnyFailed() const {
-    for (const Requests& requests : services) {
-        if (requests.failed > 0) {
-            return true;
-        }
-    }
-    return false;
-}
-
 bool SearchStats::NothingRead() const {
     int made = 0;
     int read = 0;

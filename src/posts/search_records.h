@@ -48,7 +48,6 @@ struct SearchStats {
 
     void Count(SearchService service, const FetchResult& result);
     const Requests& Of(SearchService service) const { return services[static_cast<int>(service)]; }
-    bool AnyFailed() const;
     // Result pages or posts were asked for and not one could be read: no
     // service was reachable.
     bool NothingRead() const;
