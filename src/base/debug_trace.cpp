@@ -22,7 +22,15 @@ void DebugTrace(std::string_view text) {
     if (!TraceEnabled()) {
         return;
     }
-    const std::string utf8 = AnsiToUtf8(text);
+    std::string utf8 = AnsiToUtf8(text);
+    // Addresses from pages go into traces: their control bytes must not
+    // steer the terminal. A text's own closing line break stays.
+    for (size_t i = 0; i < utf8.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(utf8[i]);
+        if ((byte < 0x20 || byte == 0x7F) && !(byte == '\n' && i + 1 == utf8.size())) {
+            utf8[i] = '?';
+        }
+    }
     std::fwrite(utf8.data(), 1, utf8.size(), stderr);
 }
 
