@@ -16,14 +16,16 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOpti
     if (pipe(in) != 0 || pipe(out) != 0) {
         return {};
     }
-    if (options.terminalColumns > 0) {
-        winsize size{};
-        size.ws_row = 24;
-        size.ws_col = static_cast<unsigned short>(options.terminalColumns);
-        if (openpty(&err[0], &err[1], nullptr, nullptr, &size) != 0) {
-            return {};
+    winsize size{};
+    size.ws_row = 24;
+    size.ws_col = static_cast<unsigned short>(options.terminalColumns);
+    const bool errorPiped = options.terminalColumns > 0
+                                ? openpty(&err[0], &err[1], nullptr, nullptr, &size) == 0
+                                : pipe(err) == 0;
+    if (!errorPiped) {
+        for (int fd : {in[0], in[1], out[0], out[1]}) {
+            close(fd);
         }
-    } else if (pipe(err) != 0) {
         return {};
     }
     const pid_t pid = fork();
@@ -45,9 +47,15 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOpti
     close(in[0]);
     close(out[1]);
     close(err[1]);
-    if (!options.input.empty()) {
-        [[maybe_unused]] const ssize_t written =
-            write(in[1], options.input.data(), options.input.size());
+    // The whole input, however the pipe takes it; a program that stops
+    // reading ends the writing (SIGPIPE is ignored in tests).
+    for (size_t written = 0; written < options.input.size();) {
+        const ssize_t n =
+            write(in[1], options.input.data() + written, options.input.size() - written);
+        if (n <= 0) {
+            break;
+        }
+        written += static_cast<size_t>(n);
     }
     close(in[1]);
 
