@@ -59,6 +59,7 @@ protected:
             std::this_thread::sleep_for(10ms);
         }
         const auto stopped = Clock::now();
+        EXPECT_TRUE(ready()) << "stopped before the wait it bounds began";
         job_.stopFlag = 1;
         worker.join();
         return Clock::now() - stopped;
@@ -294,6 +295,68 @@ TEST_F(DownloadWorkerTest, StartsOverWhenTheFileChangedOrCannotBeResumed) {
     EXPECT_EQ(ReadFile(job_.path), standin::GeneratedBody(0, 1000));
 }
 
+TEST_F(DownloadWorkerTest, ARestThatDoesNotFitThePartIsRefusedAndForgotten) {
+    // A 206 from the wrong byte, and one of another version: neither may be
+    // appended, and the next attempt asks for the whole file.
+    const std::vector<std::pair<std::string, std::string>> answers = {
+        {"bytes 0-999/1000", "\"v1\""}, {"bytes 400-999/1000", "\"v2\""}};
+    for (const auto& [range, etag] : answers) {
+        { std::ofstream(PartPathOf(job_.path), std::ios::trunc) << std::string(400, '?'); }
+        job_.partIsOurs = true;
+        job_.validator = "\"v1\"";
+        standin::Reply partial = standin::Page(std::string(600, 'x'));
+        partial.status = 206;
+        partial.headers.emplace_back("Content-Range", range);
+        partial.etag = etag;
+        web_.Set(kUrl, partial);
+        Download(kUrl);
+        EXPECT_EQ(job_.outcome, DownloadOutcome::HttpStatus) << range;
+        EXPECT_TRUE(job_.validator.empty()) << range;
+        EXPECT_EQ(ReadFile(PartPathOf(job_.path)), std::string(400, '?')) << range;
+    }
+}
+
+TEST_F(DownloadWorkerTest, APartThatHoldsTheWholeFileIsCompleted) {
+    const std::string whole = standin::GeneratedBody(0, 1000);
+    { std::ofstream(PartPathOf(job_.path)) << whole; }
+    job_.partIsOurs = true;
+    job_.validator = "\"v1\"";
+    standin::Reply unsatisfiable = standin::Status(416);
+    unsatisfiable.headers.emplace_back("Content-Range", "bytes */1000");
+    web_.Set(kUrl, unsatisfiable);
+    Download(kUrl);
+    EXPECT_TRUE(job_.succeeded()) << job_.detail;
+    EXPECT_EQ(ReadFile(Path("song.mp3")), whole);
+    EXPECT_FALSE(std::filesystem::exists(PartPathOf(Path("song.mp3"))));
+}
+
+TEST_F(DownloadWorkerTest, APartInUseByAnotherDownloadIsLeftToIt) {
+    { std::ofstream(PartPathOf(job_.path)) << "theirs so far"; }
+    const int theirs = OpenPartForWriting(PartPathOf(job_.path), false);
+    ASSERT_GE(theirs, 0);
+    job_.partIsOurs = true;
+    job_.validator = "\"v1\"";
+    web_.Set(kUrl, standin::ResumableFile(1000, "\"v1\""));
+    Download(kUrl);
+    EXPECT_EQ(job_.outcome, DownloadOutcome::NameTaken);
+    EXPECT_TRUE(web_.Requests().empty());
+    EXPECT_FALSE(RemovePartIfUnused(PartPathOf(job_.path)));
+    close(theirs);
+    EXPECT_EQ(ReadFile(PartPathOf(job_.path)), "theirs so far");
+
+    // A new file whose .part another download has just created: the name is
+    // taken, and that .part stays as it is.
+    job_.partIsOurs = false;
+    job_.validator.clear();
+    job_.path = Path("other.mp3");
+    const int creator = OpenPartForWriting(PartPathOf(job_.path), true);
+    ASSERT_GE(creator, 0);
+    Download(kUrl);
+    EXPECT_EQ(job_.outcome, DownloadOutcome::NameTaken);
+    EXPECT_EQ(ReadFile(PartPathOf(Path("other.mp3"))), "");
+    close(creator);
+}
+
 TEST_F(DownloadWorkerTest, AStopEndsEveryWaitPromptly) {
     // During the transfer, before the headers, during the pause, in a
     // connect that never completes.
@@ -310,7 +373,10 @@ TEST_F(DownloadWorkerTest, AStopEndsEveryWaitPromptly) {
 
     job_.stopFlag = 0;
     job_.retryPause = 30s;
-    EXPECT_LT(StopDuring(kUrl, [this] { return job_.pausing.load(); }), 1s);
+    web_.ClearRequests();
+    const auto pauseStart = Clock::now();
+    EXPECT_LT(StopDuring(kUrl, [&] { return Clock::now() > pauseStart + 200ms; }), 1s);
+    EXPECT_TRUE(web_.Requests().empty());
     EXPECT_EQ(job_.outcome, DownloadOutcome::Stopped);
     job_.retryPause = 0ms;
 

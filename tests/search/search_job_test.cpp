@@ -183,6 +183,7 @@ TEST_F(SearchJobTest, AStopEndsTheJobPromptlyWhereverItWaits) {
             std::this_thread::sleep_for(10ms);
         }
         const auto stopped = std::chrono::steady_clock::now();
+        EXPECT_TRUE(asked()) << waitsOn << " was never asked for";
         job.stopFlag = 1;
         worker.join();
         EXPECT_LT(std::chrono::steady_clock::now() - stopped, 1s) << waitsOn;
