@@ -95,12 +95,18 @@ TEST_F(GetCliTest, AnAddressIsNamedByTheServerElseByItsLastPart) {
     SetNamedFile("http://f.example.com/u", "attachment; filename=\"%EB%B4%84.mp3\"");
     SetNamedFile("http://blogfiles.naver.net/n", "attachment; filename=" + Ansi("여름.mp3"));
     SetNamedFile("http://f.example.com/e", "attachment; filename=\"ignored.mp3\"");
-    for (const char* url : {"http://f.example.com/q", "http://f.example.com/b",
-                            "http://f.example.com/u", "http://blogfiles.naver.net/n"}) {
+    // Parameters after the name are not part of it.
+    SetNamedFile("http://f.example.com/p",
+                 "attachment; filename=\"first.mp3\"; filename*=UTF-8''other.mp3");
+    SetNamedFile("http://f.example.com/r", "attachment; filename=second.mp3; size=5");
+    for (const char* url :
+         {"http://f.example.com/q", "http://f.example.com/b", "http://f.example.com/u",
+          "http://blogfiles.naver.net/n", "http://f.example.com/p", "http://f.example.com/r"}) {
         EXPECT_EQ(Get({url}).exitCode, 0) << url;
     }
     EXPECT_EQ(Get({"http://f.example.com/e", "explicit.mp3"}).exitCode, 0);
-    for (const char* name : {"quoted name.mp3", "bare.mp3", "봄.mp3", "여름.mp3", "explicit.mp3"}) {
+    for (const char* name : {"quoted name.mp3", "bare.mp3", "봄.mp3", "여름.mp3", "explicit.mp3",
+                             "first.mp3", "second.mp3"}) {
         EXPECT_TRUE(fs::exists(folder_ / name)) << name;
     }
 }
@@ -212,12 +218,51 @@ TEST_F(GetCliTest, AnInterruptedDownloadResumesWhenRunAgain) {
     EXPECT_EQ(temp_.Contents(), std::vector<std::string>{"slow.mp3.part"});
     const uintmax_t kept = fs::file_size(folder_ / "slow.mp3.part");
 
+    // Another name asked for is another file: the .part waits for its own.
     web_.Set(url, standin::ResumableFile(1000000, "\"v7\""));
+    EXPECT_EQ(Get({url, "other.mp3"}).exitCode, 0);
+    EXPECT_FALSE(web_.Requests().back().HasHeader("Range"));
+    EXPECT_EQ(fs::file_size(folder_ / "other.mp3"), 1000000u);
+    EXPECT_EQ(fs::file_size(folder_ / "slow.mp3.part"), kept);
+    fs::remove(folder_ / "other.mp3");
+
     const auto again = Get({url});
     EXPECT_EQ(again.exitCode, 0) << again.err;
     EXPECT_EQ(temp_.Contents(), std::vector<std::string>{"slow.mp3"});
     EXPECT_EQ(ReadFile(folder_ / "slow.mp3"), standin::GeneratedBody(0, 1000000));
     EXPECT_EQ(web_.Requests().back().Header("Range"), "bytes=" + std::to_string(kept) + "-");
+}
+
+TEST_F(GetCliTest, AnInterruptWhileWaitingForMoreLinesEndsAtOnce) {
+    // The list is read to its end before the first download.
+    web_.Set("http://f.example.com/a.mp3", standin::Page("x"));
+    testing::ProcessOptions options;
+    options.input = "http://f.example.com/a.mp3\n";
+    options.keepInputOpen = true;
+    const auto start = std::chrono::steady_clock::now();
+    std::chrono::steady_clock::time_point signalled{};
+    options.onOutput = [&](int pid, const std::string&) {
+        if (signalled == std::chrono::steady_clock::time_point{} &&
+            std::chrono::steady_clock::now() > start + 300ms) {
+            signalled = std::chrono::steady_clock::now();
+            kill(pid, SIGINT);
+        }
+    };
+    const auto result = RunProcess({BRAMIX_CLI, "get", "--dir=" + folder_.string(), "-"}, options);
+    EXPECT_EQ(result.exitCode, 130);
+    ASSERT_NE(signalled, std::chrono::steady_clock::time_point{});
+    EXPECT_LT(std::chrono::steady_clock::now() - signalled, 2s);
+    EXPECT_TRUE(temp_.Contents().empty());
+    EXPECT_TRUE(web_.Requests().empty());
+}
+
+TEST_F(GetCliTest, ATypedNameIsKeptAsItStands) {
+    // No extension, a dot that starts none, and letters code page 949 lacks.
+    web_.Set("http://f.example.com/x", standin::Page("x"));
+    for (const char* name : {"노래", "ab", "v1.2 live", "café.mp3"}) {
+        EXPECT_EQ(Get({"http://f.example.com/x", name}).exitCode, 0) << name;
+    }
+    EXPECT_EQ(temp_.Contents(), (std::vector<std::string>{"ab", "café.mp3", "v1.2 live", "노래"}));
 }
 
 TEST_F(GetCliTest, TheProgressLineFitsTheTerminal) {

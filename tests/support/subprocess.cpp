@@ -57,7 +57,9 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOpti
         }
         written += static_cast<size_t>(n);
     }
-    close(in[1]);
+    if (!options.keepInputOpen) {
+        close(in[1]);
+    }
 
     ProcessResult result;
     pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
@@ -105,6 +107,9 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOpti
     }
     int status = 0;
     waitpid(pid, &status, 0);
+    if (options.keepInputOpen) {
+        close(in[1]);
+    }
     if (hungUp != std::chrono::steady_clock::time_point{}) {
         result.afterHangUp = std::chrono::steady_clock::now() - hungUp;
     }

@@ -28,6 +28,9 @@ struct ProcessOptions {
     int terminalColumns = 0;
     // Standard output's reader goes away after the first line, as `| head -1`.
     bool hangUpAfterFirstLine = false;
+    // Standard input stays open after `input` until the program ends, as a
+    // terminal or a writer that has more to say.
+    bool keepInputOpen = false;
 };
 
 // A program of ours that runs longer than this is killed (exit code 137).
