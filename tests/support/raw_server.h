@@ -5,51 +5,42 @@
 // large for any number, headers that contradict each other). Point
 // http_proxy at Url(); it records how many requests it read.
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <string>
 #include <thread>
 
+#include "support/loopback_socket.h"
+
 namespace bramix::testing {
 
 class RawServer {
 public:
-    explicit RawServer(std::string answer) : answer_(std::move(answer)) {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        listener_ = socket(AF_INET, SOCK_STREAM, 0);
-        bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        listen(listener_, 8);
-        socklen_t length = sizeof address;
-        getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-        port_ = ntohs(address.sin_port);
+    explicit RawServer(std::string answer) : answer_(std::move(answer)), listener_(BindLoopback()) {
+        listen(listener_.fd, 8);
         thread_ = std::thread([this] { Serve(); });
     }
     ~RawServer() {
         stopping_ = true;
         thread_.join();
-        close(listener_);
+        close(listener_.fd);
     }
     RawServer(const RawServer&) = delete;
     RawServer& operator=(const RawServer&) = delete;
 
-    std::string Url() const { return "http://127.0.0.1:" + std::to_string(port_); }
+    std::string Url() const { return listener_.Url(); }
     int requests() const { return requests_; }
 
 private:
     void Serve() {
         while (!stopping_) {
-            pollfd ready{listener_, POLLIN, 0};
+            pollfd ready{listener_.fd, POLLIN, 0};
             if (poll(&ready, 1, 20) <= 0) {
                 continue;
             }
-            const int connection = accept(listener_, nullptr, nullptr);
+            const int connection = accept(listener_.fd, nullptr, nullptr);
             if (connection < 0) {
                 continue;
             }
@@ -77,8 +68,7 @@ private:
     }
 
     const std::string answer_;
-    int listener_ = -1;
-    int port_ = 0;
+    const LoopbackSocket listener_;
     std::atomic<bool> stopping_{false};
     std::atomic<int> requests_{0};
     std::thread thread_;
