@@ -2,7 +2,7 @@
 // compiler: every file named, and every file under every folder named (a
 // folder that does not exist is skipped: a target may have no regressions
 // yet; dot files are skipped too). Each input must finish within
-// -timeout=SECONDS (default 3), so that a slow input fails here as it fails
+// -timeout=SECONDS (default 2), so that a slow input fails here as it fails
 // a fuzzing run. Other options (libFuzzer's, such as -runs=0) are ignored.
 
 #include <signal.h>
@@ -54,7 +54,7 @@ void Collect(const fs::path& path, std::vector<fs::path>& files) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    unsigned timeout = 3;
+    unsigned timeout = 2;
     std::vector<fs::path> files;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
