@@ -15,7 +15,8 @@ size_t FindOnCharBoundary(std::string_view text, std::string_view needle, size_t
     // memmem searches in time linear in the text and the needle, where a
     // search that compares at each first-byte match costs their product.
     auto find = [&text, &needle](size_t start) {
-        if (start > text.size()) {
+        // Also keeps an empty view's null data away from memmem.
+        if (start > text.size() || needle.size() > text.size() - start) {
             return std::string_view::npos;
         }
         const void* found =

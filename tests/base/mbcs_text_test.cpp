@@ -14,6 +14,7 @@ TEST(FindOnCharBoundaryTest, FindsTheLeftmostOccurrence) {
     EXPECT_EQ(FindOnCharBoundary("abcabc", "bc", 2), 4u);
     EXPECT_EQ(FindOnCharBoundary("abc", "x"), npos);
     EXPECT_EQ(FindOnCharBoundary("ab", "abc"), npos);
+    EXPECT_EQ(FindOnCharBoundary(std::string_view(), "a"), npos);  // no data at all
 }
 
 TEST(FindOnCharBoundaryTest, AnEmptyNeedleIsFoundAtTheStart) {
