@@ -133,6 +133,38 @@ int main() {
         allWords += *word;
     }
 
+    // A name of many different characters, Hangul syllables and letters in no
+    // order, that holds each of the title's 80 words: an index of such a text
+    // shares little and so costs the most.
+    std::vector<std::string> characters;
+    uint32_t seed = 1;
+    auto random = [&seed](uint32_t below) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % below;
+    };
+    size_t nameSize = 0;
+    while (nameSize < kPageSize - 4096) {
+        if (random(3) == 0) {
+            characters.emplace_back(1, static_cast<char>('a' + random(26)));
+        } else {
+            const uint32_t syllable = 0xAC00 + random(11172);
+            characters.push_back({static_cast<char>(0xE0 | (syllable >> 12)),
+                                  static_cast<char>(0x80 | ((syllable >> 6) & 0x3F)),
+                                  static_cast<char>(0x80 | (syllable & 0x3F))});
+        }
+        nameSize += characters.back().size();
+    }
+    std::string manyCharacters;
+    for (const std::string& character : characters) {
+        manyCharacters += character;
+    }
+    std::string wordsOfIt = "<title>";
+    for (int word = 0; word < 80; ++word) {
+        const size_t at = random(static_cast<uint32_t>(characters.size() - 3));
+        wordsOfIt += characters[at] + characters[at + 1] + characters[at + 2] + " ";
+    }
+    wordsOfIt += "</title><body>";
+
     const std::vector<Page> pages = {
         {"ordinary", &tistory, TistoryPage()},
         {"ordinary", &naver, NaverPage()},
@@ -158,6 +190,19 @@ int main() {
         // that each word is looked for on its own.
         {"long title and name", &tistory,
          manyWords + "<noscript><a href=\"http://a.tistory.com/f\">" + allWords +
+             ".mp3</a></noscript>"},
+        {"long title, many finds", &tistory,
+         manyWords.substr(0, kPageSize / 2) + "</title><body>" +
+             [] {
+                 std::string items;
+                 for (int i = 0; items.size() < kPageSize / 2 - 100; ++i) {
+                     items += "<noscript><a href=\"http://a.tistory.com/f" + std::to_string(i) +
+                              "\">s.mp3</a></noscript>";
+                 }
+                 return items;
+             }()},
+        {"title in a name of many chars", &tistory,
+         wordsOfIt + "<noscript><a href=\"http://a.tistory.com/f\">" + manyCharacters +
              ".mp3</a></noscript>"},
     };
 

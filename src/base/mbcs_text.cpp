@@ -39,6 +39,32 @@ size_t FindOnCharBoundary(std::string_view text, std::string_view needle, size_t
     return std::string_view::npos;
 }
 
+CharacterStarts::CharacterStarts(std::string_view text) : text_(text), starts_(text.size()) {
+    for (size_t i = 0; i < text.size();
+         i += IsLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1) {
+        starts_[i] = true;
+    }
+}
+
+bool CharacterStarts::Contain(std::string_view needle) const {
+    if (needle.empty()) {
+        return true;
+    }
+    for (size_t from = 0; from + needle.size() <= text_.size();) {
+        const void* found =
+            memmem(text_.data() + from, text_.size() - from, needle.data(), needle.size());
+        if (found == nullptr) {
+            return false;
+        }
+        const auto at = static_cast<size_t>(static_cast<const char*>(found) - text_.data());
+        if (starts_[at]) {
+            return true;
+        }
+        from = at + 1;  // that one began on a second byte
+    }
+    return false;
+}
+
 int ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
     if (from.empty()) {
         return 0;

@@ -7,6 +7,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace bramix {
 
@@ -18,6 +19,21 @@ size_t FindOnCharBoundary(std::string_view text, std::string_view needle, size_t
 inline bool ContainsOnCharBoundary(std::string_view text, std::string_view needle) {
     return FindOnCharBoundary(text, needle) != std::string_view::npos;
 }
+
+// A text to look for many needles in: which of its bytes start a character
+// is worked out once, so that each search costs only the byte search.
+class CharacterStarts {
+public:
+    // `text` must outlive this.
+    explicit CharacterStarts(std::string_view text);
+
+    // What ContainsOnCharBoundary(text, needle) answers.
+    bool Contain(std::string_view needle) const;
+
+private:
+    std::string_view text_;
+    std::vector<bool> starts_;
+};
 
 // One pass: replaces every non-overlapping occurrence, left to right, without
 // rescanning what it wrote. Returns how many it replaced.

@@ -95,10 +95,18 @@ void ResolveMediaLink(SearchJob& job, PostContext& post) {
     found.pageUrl = post.pageUrl;
     found.title = post.title;
     found.fileUrl = link;
-    ReportFoundFile(job, post, found);
+    ReportFoundFile(job, post, found, TermOfTitle(post.titleTerm, post.title));
 }
 
-void ReportFoundFile(SearchJob& job, PostContext& post, FoundFile& found) {
+const SearchTerm& TermOfTitle(std::optional<SearchTerm>& term, const std::string& title) {
+    if (!term) {
+        term.emplace(title);
+    }
+    return *term;
+}
+
+void ReportFoundFile(SearchJob& job, PostContext& post, FoundFile& found,
+                     const SearchTerm& titleTerm) {
     if (!job.seenLinks.insert(post.linkUrl).second) {
         return;
     }
@@ -112,7 +120,8 @@ void ReportFoundFile(SearchJob& job, PostContext& post, FoundFile& found) {
     if (MatchesSearchTerm(job.input, found.fileName)) {
         found.title.clear();
     }
-    if (MatchesSearchTerm(found.title, found.fileName)) {
+    // An emptied title matches any name; the term is the title as given.
+    if (!found.title.empty() && titleTerm.MatchedBy(found.fileName)) {
         found.title.clear();
     }
     if (job.callback) {

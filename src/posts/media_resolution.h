@@ -17,8 +17,13 @@ inline constexpr uint32_t kSmallestAcceptedSize = 524288;
 // Resolves the post's linkUrl (which it may rewrite).
 void ResolveMediaLink(SearchJob& job, PostContext& post);
 
+// A title of the post as a term, prepared into `term` on first use.
+const SearchTerm& TermOfTitle(std::optional<SearchTerm>& term, const std::string& title);
+
 // Applies the final naming rules to `found`, marks the link seen and raises
-// SEARCH_EV_FOUND, unless the post's linkUrl was seen already.
-void ReportFoundFile(SearchJob& job, PostContext& post, FoundFile& found);
+// SEARCH_EV_FOUND, unless the post's linkUrl was seen already. `titleTerm`
+// is found.title's as it was given.
+void ReportFoundFile(SearchJob& job, PostContext& post, FoundFile& found,
+                     const SearchTerm& titleTerm);
 
 }  // namespace bramix

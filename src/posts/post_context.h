@@ -3,7 +3,10 @@
 // The working record of one blog post under analysis. An analyzer owns it for
 // one call; the extractors and the media resolution borrow it. Code page 949.
 
+#include <optional>
 #include <string>
+
+#include "titles/keyword_match.h"
 
 namespace bramix {
 
@@ -15,6 +18,11 @@ struct PostContext {
     std::string title;         // cleaned: the default song title of every find
     std::string itemRawTitle;  // Tistory attachment items only
     std::string itemTitle;
+    // `title` and `itemTitle` made ready to match the finds' names against,
+    // on first use (TermOfTitle): a page's many finds share them. Whoever
+    // changes a title after that empties its term.
+    std::optional<SearchTerm> titleTerm;
+    std::optional<SearchTerm> itemTitleTerm;
     std::string linkUrl;   // the candidate media link under test
     std::string linkKind;  // "EMBED", "Link" or "NOSCRIPT"
 };

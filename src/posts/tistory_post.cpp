@@ -86,6 +86,7 @@ void TakeItemTitle(SearchJob& job, PostContext& post, TitleMarkerFinder& markers
     post.itemRawTitle = std::string(html.substr(textStart + 1, anchorEnd - textStart - 1));
     post.itemTitle = post.itemRawTitle;
     CleanTitle(post.itemTitle, job.input);
+    post.itemTitleTerm.reset();
 }
 
 // The file name an attachment link shows, with ".mp3" ensured.
@@ -129,12 +130,15 @@ bool ReportItemLinks(SearchJob& job, PostContext& post, std::string_view item) {
                 const size_t textStart = valueEnd + 2;
                 FoundFile found;
                 found.pageUrl = post.pageUrl;
-                found.title = post.itemTitle.empty() ? post.title : post.itemTitle;
+                const bool ofItem = !post.itemTitle.empty();
+                found.title = ofItem ? post.itemTitle : post.title;
                 found.fileUrl = post.linkUrl;
                 found.fileName = AttachmentName(
                     anchor.substr(textStart, anchor.size() - kAnchorEnd.size() - textStart));
                 found.type = FILE_TYPE_MP3;
-                ReportFoundFile(job, post, found);
+                ReportFoundFile(job, post, found,
+                                ofItem ? TermOfTitle(post.itemTitleTerm, post.itemTitle)
+                                       : TermOfTitle(post.titleTerm, post.title));
             }
         }
         if (StopRequested(job)) {

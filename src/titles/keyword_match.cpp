@@ -1,5 +1,6 @@
 #include "titles/keyword_match.h"
 
+#include <algorithm>
 #include <optional>
 #include <unordered_set>
 #include <vector>
@@ -12,15 +13,32 @@ namespace bramix {
 
 namespace {
 
-// A search of the text costs about the text's length, indexing it some tens
-// of times that: worth it when this many words would search it.
-constexpr size_t kWordsWorthAnIndex = 64;
+// A byte search of the text costs a fraction of a nanosecond a byte, indexing
+// it some hundred times that: worth it past this many words (measured on
+// ASCII and on Hangul texts; a cleaned title has fewer).
+constexpr size_t kWordsWorthAnIndex = 512;
 
 // The "C" locale's punctuation: printable ASCII that is neither a letter, a
 // digit nor the space.
 bool IsPunctuationByte(unsigned char c) {
     return (c >= 0x21 && c <= 0x2F) || (c >= 0x3A && c <= 0x40) || (c >= 0x5B && c <= 0x60) ||
            (c >= 0x7B && c <= 0x7E);
+}
+
+// Appends the text without spaces and punctuation, its ASCII letters in
+// lower case. A lead byte cut off at the end stays alone.
+void AppendCompacted(std::string_view text, std::string& out) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (IsLeadByte(c)) {
+            out += text.substr(i, 2);
+            ++i;
+        } else if (c >= 'A' && c <= 'Z') {
+            out += static_cast<char>(c - 'A' + 'a');
+        } else if (!IsSpaceByte(c) && !IsPunctuationByte(c)) {
+            out += static_cast<char>(c);
+        }
+    }
 }
 
 }  // namespace
@@ -40,52 +58,57 @@ std::string& NormalizeSearchTerm(std::string& term) {
 std::string CompactForMatch(std::string_view text) {
     std::string out;
     out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (IsLeadByte(c)) {
-            out += text.substr(i, 2);  // a lead byte cut off at the end stays alone
-            ++i;
-        } else if (!IsSpaceByte(c) && !IsPunctuationByte(c)) {
-            out += static_cast<char>(c);
-        }
-    }
-    LowerAscii(out);
+    AppendCompacted(text, out);
     return out;
 }
 
-bool MatchesSearchTerm(std::string_view term, std::string_view text) {
+SearchTerm::SearchTerm(std::string_view term) {
     std::string normalized(term);
     NormalizeSearchTerm(normalized);
-    const std::string compactText = CompactForMatch(text);
-    if (ContainsOnCharBoundary(compactText, CompactForMatch(normalized))) {
-        return true;
-    }
+    whole_ = CompactForMatch(normalized);
     // Each word once: a title can be the term, and a long one repeats itself.
-    std::vector<std::string> words;
-    std::unordered_set<std::string> seen;
-    normalized += ' ';
-    size_t start = 0;
-    for (size_t space = normalized.find(' '); space != std::string::npos;
-         space = normalized.find(' ', start)) {
-        std::string word =
-            CompactForMatch(std::string_view(normalized).substr(start, space - start));
-        if (seen.insert(word).second) {
-            words.push_back(std::move(word));
-        }
+    std::vector<std::pair<size_t, size_t>> spans;
+    words_.reserve(normalized.size());
+    for (size_t start = 0; start <= normalized.size();) {
+        const size_t space = std::min(normalized.find(' ', start), normalized.size());
+        const size_t begin = words_.size();
+        AppendCompacted(std::string_view(normalized).substr(start, space - start), words_);
+        spans.emplace_back(begin, words_.size() - begin);
         start = space + 1;
     }
-    // Many words and a long text: one index of the text spares a search of it
-    // per word.
-    std::optional<SubstringIndex> index;
-    if (words.size() > kWordsWorthAnIndex && compactText.size() > kWordsWorthAnIndex) {
-        index.emplace(compactText);
+    std::unordered_set<std::string_view> seen(2 * spans.size());
+    for (const auto& [begin, size] : spans) {
+        if (seen.insert(std::string_view(words_).substr(begin, size)).second) {
+            wordSpans_.emplace_back(begin, size);
+        }
     }
-    for (const std::string& word : words) {
-        if (!(index ? index->Contains(word) : ContainsOnCharBoundary(compactText, word))) {
+}
+
+bool SearchTerm::MatchedBy(std::string_view text) const {
+    const std::string compactText = CompactForMatch(text);
+    if (ContainsOnCharBoundary(compactText, whole_)) {
+        return true;
+    }
+    // A byte search per word, on character starts worked out once; for very
+    // many words one index of the text costs less.
+    std::optional<SubstringIndex> index;
+    std::optional<CharacterStarts> starts;
+    if (wordSpans_.size() > kWordsWorthAnIndex) {
+        index.emplace(compactText);
+    } else {
+        starts.emplace(compactText);
+    }
+    for (const auto& [begin, size] : wordSpans_) {
+        const std::string_view word = std::string_view(words_).substr(begin, size);
+        if (!(index ? index->Contains(word) : starts->Contain(word))) {
             return false;
         }
     }
     return true;
+}
+
+bool MatchesSearchTerm(std::string_view term, std::string_view text) {
+    return SearchTerm(term).MatchedBy(text);
 }
 
 }  // namespace bramix

@@ -6,6 +6,8 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace bramix {
 
@@ -16,8 +18,24 @@ std::string& NormalizeSearchTerm(std::string& term);
 // The text without white space and ASCII punctuation, lower-cased.
 std::string CompactForMatch(std::string_view text);
 
-// True when every word of the term, compacted, occurs in the compacted text (or
-// the whole compacted term does). An empty term matches everything.
+// A term made ready to match texts against: normalized, compacted and cut
+// into its distinct words once, where a page's many finds share one title.
+class SearchTerm {
+public:
+    explicit SearchTerm(std::string_view term);
+
+    // True when every word of the term, compacted, occurs in the compacted
+    // text (or the whole compacted term does). An empty term matches
+    // everything.
+    bool MatchedBy(std::string_view text) const;
+
+private:
+    std::string whole_;  // the normalized term, compacted
+    std::string words_;  // its distinct words, compacted, one after another
+    std::vector<std::pair<size_t, size_t>> wordSpans_;  // in words_
+};
+
+// SearchTerm(term).MatchedBy(text), for a term used once.
 bool MatchesSearchTerm(std::string_view term, std::string_view text);
 
 }  // namespace bramix

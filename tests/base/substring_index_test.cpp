@@ -10,26 +10,47 @@
 namespace bramix {
 namespace {
 
+// Both ways of looking for many needles in one text (CharacterStarts lives
+// with the search it speeds up) must answer as that search does.
 TEST(SubstringIndexTest, AnswersAsASearchOnCharacterBoundariesDoes) {
     // Short texts over a few bytes, two-byte characters among them whose
-    // second byte looks like the single ones: every answer must agree.
-    const char alphabet[] = {'a', 'b', 'A', ' ', '\xB0', '\xA1'};
-    std::mt19937 random(11);
-    auto draw = [&](size_t most) {
-        std::string text;
-        const size_t length = random() % (most + 1);
-        for (size_t i = 0; i < length; ++i) {
-            text += alphabet[random() % sizeof alphabet];
-        }
-        return text;
+    // second byte looks like the single ones; then longer texts over enough
+    // characters that states lead on more than their list holds.
+    const std::string few = {'a', 'b', 'A', ' ', '\xB0', '\xA1'};
+    std::string many = few;
+    for (char c = 'c'; c <= 'z'; ++c) {
+        many += c;
+    }
+    struct Round {
+        const std::string& alphabet;
+        size_t longestText;
+        int rounds;
     };
-    for (int round = 0; round < 3000; ++round) {
-        const std::string text = draw(16);
-        const SubstringIndex index(text);
-        for (int probe = 0; probe < 20; ++probe) {
-            const std::string needle = draw(5);
-            ASSERT_EQ(index.Contains(needle), FindOnCharBoundary(text, needle) != std::string::npos)
-                << "text '" << text << "' needle '" << needle << "'";
+    std::mt19937 random(11);
+    for (const Round& round : {Round{few, 16, 3000}, Round{many, 300, 300}}) {
+        auto draw = [&](size_t most) {
+            std::string text;
+            const size_t length = random() % (most + 1);
+            for (size_t i = 0; i < length; ++i) {
+                text += round.alphabet[random() % round.alphabet.size()];
+            }
+            return text;
+        };
+        for (int i = 0; i < round.rounds; ++i) {
+            const std::string text = draw(round.longestText);
+            const SubstringIndex index(text);
+            const CharacterStarts starts(text);
+            for (int probe = 0; probe < 20; ++probe) {
+                // Needles from the text itself, too, so that most are found.
+                const size_t from = text.empty() ? 0 : random() % text.size();
+                const std::string needle =
+                    probe % 2 == 0 ? draw(5) : text.substr(from, random() % 6);
+                const bool found = FindOnCharBoundary(text, needle) != std::string::npos;
+                ASSERT_EQ(index.Contains(needle), found)
+                    << "text '" << text << "' needle '" << needle << "'";
+                ASSERT_EQ(starts.Contain(needle), found)
+                    << "text '" << text << "' needle '" << needle << "'";
+            }
         }
     }
 }

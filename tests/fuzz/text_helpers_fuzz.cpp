@@ -71,10 +71,15 @@ void CheckCharacterSearch(std::string_view text, std::string_view pattern,
         }
     }
 
-    // The index answers as the search does, for every needle tried on it.
+    // The index and the character starts answer as the search does, for
+    // every needle tried on them.
     const SubstringIndex index(text);
+    const CharacterStarts starts(text);
+    const bool replacementFound = FindOnCharBoundary(text, replacement) != npos;
     FUZZ_CHECK(index.Contains(pattern) == (found != npos));
-    FUZZ_CHECK(index.Contains(replacement) == (FindOnCharBoundary(text, replacement) != npos));
+    FUZZ_CHECK(index.Contains(replacement) == replacementFound);
+    FUZZ_CHECK(starts.Contain(pattern) == (found != npos));
+    FUZZ_CHECK(starts.Contain(replacement) == replacementFound);
     if (found != npos) {
         FUZZ_CHECK(index.Contains(text.substr(found)));
     }

@@ -147,7 +147,7 @@ protected:
         FoundFile found;
         found.fileName = fileName;
         found.title = title;
-        ReportFoundFile(job_, post, found);
+        ReportFoundFile(job_, post, found, SearchTerm(title));
         return recorder_.Finds().back();
     }
 
@@ -177,8 +177,8 @@ TEST_F(ReportFoundFileTest, ASeenLinkIsNotReportedAgain) {
     post.linkUrl = "http://f.example.com/x";
     FoundFile found;
     found.fileName = "a.mp3";
-    ReportFoundFile(job_, post, found);
-    ReportFoundFile(job_, post, found);
+    ReportFoundFile(job_, post, found, SearchTerm(""));
+    ReportFoundFile(job_, post, found, SearchTerm(""));
     EXPECT_EQ(recorder_.Finds().size(), 1u);
 }
 
