@@ -184,6 +184,15 @@ void CleanTitle(std::string& title, std::optional<std::string_view> term) {
     TrimSpaces(title);
     ChooseSideOfSeparator(title, term);
     TidyText(title);
+    if (title.size() > kLongestTitle) {
+        size_t cut = 0;
+        for (size_t next = 0; next <= kLongestTitle;) {
+            cut = next;
+            next += IsLeadByte(static_cast<unsigned char>(title[next])) ? 2 : 1;
+        }
+        title.resize(cut);
+        TrimSpaces(title);
+    }
 }
 
 void TidyText(std::string& text) {

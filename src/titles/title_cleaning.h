@@ -17,9 +17,14 @@ std::string ExtractPageTitle(std::string_view page);
 // removes the rest of the text.
 void StripTags(std::string& text);
 
+// No cleaned title is longer: every find of a page carries its title, so a
+// hostile page's long one would be copied into each of them.
+inline constexpr size_t kLongestTitle = 1024;
+
 // Markup, entities, decorative symbols and stock phrases ("듣기/가사",
 // "mp3 다운로드", ...) out; a "blog :: song" title cut to the part that says
-// more or matches the term; then TidyText.
+// more or matches the term; then TidyText; then cut to kLongestTitle bytes
+// on a character boundary.
 void CleanTitle(std::string& title, std::optional<std::string_view> term);
 
 // Collapses runs of punctuation, spaces out hyphens, turns characters that are

@@ -108,6 +108,18 @@ TEST(CleanTitleTest, LetsTheTermChooseWhenTheRightSideIsNotLonger) {
     EXPECT_EQ(Cleaned("ab :: cd"), "ab cd");
 }
 
+TEST(CleanTitleTest, AHostileLengthIsCutOnACharacterBoundary) {
+    // Odd offsets for the two-byte characters, so that the limit falls inside one.
+    std::string title = "a";
+    while (title.size() < 3 * kLongestTitle) {
+        title += Ansi("봄");
+    }
+    CleanTitle(title, std::nullopt);
+    EXPECT_EQ(title.size(), kLongestTitle - 1);
+    EXPECT_EQ(title.substr(title.size() - 2), Ansi("봄"));
+    EXPECT_EQ(Cleaned("봄노래 모음"), Ansi("봄노래 모음"));
+}
+
 TEST(TidyTextTest, CollapsesPunctuationRuns) {
     EXPECT_EQ(Tidied("a!!!b---c~~~d&&&e"), "a!b - c~d&e");
     EXPECT_EQ(Tidied("a....b"), "a... b");
