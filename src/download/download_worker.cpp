@@ -303,6 +303,7 @@ private:
             const int error = NameWithoutReplacing(part, job_.path);
             if (error == 0) {
                 job_.partIsOurs = false;
+                ForgetPart(fd_);
                 close(fd_);
                 fd_ = -1;
                 return {DownloadOutcome::Saved, {}};

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -19,13 +20,13 @@ namespace {
 constexpr const char* kUrlAttribute = "user.bramix.url";
 constexpr const char* kValidatorAttribute = "user.bramix.validator";
 
-std::optional<std::string> ReadAttribute(const std::string& path, const char* name) {
-    const ssize_t size = getxattr(path.c_str(), name, nullptr, 0);
+std::optional<std::string> ReadAttribute(int fd, const char* name) {
+    const ssize_t size = fgetxattr(fd, name, nullptr, 0);
     if (size < 0) {
         return std::nullopt;
     }
     std::string value(static_cast<size_t>(size), '\0');
-    const ssize_t read = getxattr(path.c_str(), name, value.data(), value.size());
+    const ssize_t read = fgetxattr(fd, name, value.data(), value.size());
     if (read < 0) {
         return std::nullopt;
     }
@@ -38,11 +39,37 @@ bool Lock(int fd) {
     return flock(fd, LOCK_EX | LOCK_NB) == 0;
 }
 
+// Opens a regular file only, never through a symbolic link: whatever else
+// someone put in the folder under a .part's name must not lead a download to
+// write elsewhere, nor block it (a FIFO). -1 with errno set otherwise.
+int OpenRegularFile(const std::string& path, int flags) {
+    const int fd = open(path.c_str(), flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        return -1;
+    }
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        errno = EINVAL;
+        return -1;
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
+std::optional<PartRecord> RecallOpenPart(int fd) {
+    auto url = ReadAttribute(fd, kUrlAttribute);
+    auto validator = ReadAttribute(fd, kValidatorAttribute);
+    if (!url || !validator) {
+        return std::nullopt;
+    }
+    return PartRecord{std::move(*url), std::move(*validator)};
+}
+
 }  // namespace
 
 int OpenPartForWriting(const std::string& partPath, bool create) {
-    const int flags = O_WRONLY | O_APPEND | O_CLOEXEC | (create ? O_CREAT | O_EXCL : 0);
-    const int fd = open(partPath.c_str(), flags, 0644);
+    const int fd = OpenRegularFile(partPath, O_WRONLY | O_APPEND | (create ? O_CREAT | O_EXCL : 0));
     if (fd >= 0 && !Lock(fd)) {
         close(fd);
         errno = EWOULDBLOCK;
@@ -52,9 +79,9 @@ int OpenPartForWriting(const std::string& partPath, bool create) {
 }
 
 bool RemovePartIfUnused(const std::string& partPath) {
-    const int fd = open(partPath.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = OpenRegularFile(partPath, O_RDONLY);
     if (fd < 0) {
-        return errno == ENOENT;
+        return errno == ENOENT;  // anything but our own file stays
     }
     const bool unused = Lock(fd) && unlink(partPath.c_str()) == 0;
     close(fd);
@@ -67,13 +94,19 @@ bool RememberPart(int fd, const PartRecord& record) {
                      0) == 0;
 }
 
+void ForgetPart(int fd) {
+    fremovexattr(fd, kUrlAttribute);
+    fremovexattr(fd, kValidatorAttribute);
+}
+
 std::optional<PartRecord> RecallPart(const std::string& partPath) {
-    auto url = ReadAttribute(partPath, kUrlAttribute);
-    auto validator = ReadAttribute(partPath, kValidatorAttribute);
-    if (!url || !validator) {
+    const int fd = OpenRegularFile(partPath, O_RDONLY);
+    if (fd < 0) {
         return std::nullopt;
     }
-    return PartRecord{std::move(*url), std::move(*validator)};
+    auto record = RecallOpenPart(fd);
+    close(fd);
+    return record;
 }
 
 std::optional<FoundPart> FindPartOf(const std::string& folder, const std::string& url) {
@@ -87,13 +120,14 @@ std::optional<FoundPart> FindPartOf(const std::string& folder, const std::string
             continue;
         }
         const std::string path = folder + "/" + name;
-        const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        const int fd = OpenRegularFile(path, O_RDONLY);
         if (fd < 0) {
             continue;
         }
         const bool unused = Lock(fd);
+        const auto record = RecallOpenPart(fd);
         close(fd);
-        if (const auto record = RecallPart(path); unused && record && record->url == url) {
+        if (unused && record && record->url == url) {
             return FoundPart{path.substr(0, path.size() - std::string_view(kPartSuffix).size()),
                              *record};
         }

@@ -25,8 +25,9 @@ struct PartRecord {
 };
 
 // Opens a .part to write at its end and locks it: creates it exclusively
-// when `create`, else opens the one there. -1 with errno set when that
-// fails, EWOULDBLOCK when another download holds it.
+// when `create`, else opens the one there, a regular file not reached
+// through a symbolic link. -1 with errno set when that fails, EWOULDBLOCK
+// when another download holds it.
 int OpenPartForWriting(const std::string& partPath, bool create);
 
 // Removes a .part unless another download holds it; true when it is gone.
@@ -35,10 +36,15 @@ bool RemovePartIfUnused(const std::string& partPath);
 // Writes the record onto the open .part; false where attributes are not kept.
 bool RememberPart(int fd, const PartRecord& record);
 
+// Takes the record off a .part that is whole: as a finished file, whatever
+// its name, it is nobody's download any more.
+void ForgetPart(int fd);
+
 // The record of a .part, when it has one.
 std::optional<PartRecord> RecallPart(const std::string& partPath);
 
 // A .part in `folder` that holds `url` and that no download holds now.
+// Only regular files count, never through a symbolic link.
 struct FoundPart {
     std::string path;  // the file's path once whole, without ".part"
     PartRecord record;

@@ -133,6 +133,15 @@ TEST_F(GetCliTest, AnExistingFileIsNeverWrittenOver) {
     EXPECT_EQ(result.out.rfind((folder_ / "a_").string(), 0), 0u);
 }
 
+TEST_F(GetCliTest, AFileSavedUnderAPartsNameIsNotTakenUpAgain) {
+    web_.Set("http://f.example.com/a.mp3", standin::Page("theirs"));
+    ASSERT_EQ(Get({"http://f.example.com/a.mp3", "mine.part"}).exitCode, 0);
+    std::ofstream(folder_ / "mine.part", std::ios::app) << " and my notes";
+    EXPECT_EQ(Get({"http://f.example.com/a.mp3"}).exitCode, 0);
+    EXPECT_EQ(ReadFile(folder_ / "mine.part"), "theirs and my notes");
+    EXPECT_EQ(temp_.Contents(), (std::vector<std::string>{"a.mp3", "mine.part"}));
+}
+
 TEST_F(GetCliTest, AListMaySayWhatItLikesAndBadLinesAreReported) {
     web_.Set("http://f.example.com/ok.mp3", standin::Page("ok"));
     web_.Set("http://f.example.com/plain.mp3", standin::Page("plain"));

@@ -259,6 +259,7 @@ TEST_F(DownloadWorkerTest, ResumesWhereThePartEndsWhenTheServerAllows) {
     Download(kUrl);
     EXPECT_TRUE(job_.succeeded()) << job_.detail;
     EXPECT_EQ(ReadFile(job_.path), standin::GeneratedBody(0, 1000000));
+    EXPECT_FALSE(RecallPart(job_.path));  // whole: nobody's .part any more
     const auto requests = web_.Requests();
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].Header("Range"), "bytes=400000-");
