@@ -221,4 +221,19 @@ std::string Utf8ToAnsi(std::string_view utf8) {
     return out.Take();
 }
 
+std::string ValidUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        const Utf8Sequence sequence = ScanUtf8(text, i);
+        if (sequence.valid) {
+            out += text.substr(i, sequence.length);
+        } else {
+            out += kReplacementUtf8;
+        }
+        i += sequence.length;
+    }
+    return out;
+}
+
 }  // namespace bramix

@@ -19,4 +19,9 @@ std::string AnsiToUtf8(std::string_view ansi);
 // 949 lacks becomes one '?'.
 std::string Utf8ToAnsi(std::string_view utf8);
 
+// UTF-8 -> UTF-8 that is valid: each invalid sequence (as Utf8ToAnsi sees
+// them) becomes U+FFFD, for text that goes where only UTF-8 may (names on
+// disk, the terminal).
+std::string ValidUtf8(std::string_view text);
+
 }  // namespace bramix

@@ -98,8 +98,8 @@ std::string DownloadDirSetting(const std::string& file, const std::string& home)
 
 std::string SafeFileName(const std::string& stem, const std::string& extension) {
     // Short enough first, so that what the cut leaves at the end is trimmed too.
-    const std::string shortExtension = CutUtf8(extension, kNameMax / 2);
-    std::string name = CutUtf8(stem, kNameMax - shortExtension.size()) + shortExtension;
+    const std::string shortExtension = CutUtf8(ValidUtf8(extension), kNameMax / 2);
+    std::string name = CutUtf8(ValidUtf8(stem), kNameMax - shortExtension.size()) + shortExtension;
     for (char& c : name) {
         const auto byte = static_cast<unsigned char>(c);
         if (c == '/' || byte < 0x20 || byte == 0x7F) {
@@ -113,8 +113,7 @@ std::string SafeFileName(const std::string& stem, const std::string& extension) 
     const size_t split = std::clamp(stemSize, begin, end);
     std::string safeStem = name.substr(begin, split - begin);
     const std::string safeExtension = name.substr(split, end - split);
-    const std::string whole = safeStem + safeExtension;
-    if (safeStem.empty() || whole == "." || whole == "..") {
+    if (safeStem.find_first_not_of('.') == std::string::npos) {
         safeStem = "download";  // also for a bare extension
     }
     return safeStem + safeExtension;

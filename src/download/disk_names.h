@@ -8,12 +8,13 @@
 
 namespace bramix {
 
-// A plain file name inside a folder, in UTF-8: separators, NULs and control
-// bytes (0x01 to 0x1F, 0x7F) become spaces and spaces at either end go; a
-// name without a stem (empty, only an extension, "." or "..") gets the stem
-// "download"; a name longer than leaves room for ".part" loses the end of its
-// stem, on a character boundary, keeping `extension`. `stem` and `extension`
-// are UTF-8.
+// A plain file name inside a folder, in valid UTF-8 (an invalid sequence
+// becomes U+FFFD): separators, NULs and control bytes (0x01 to 0x1F, 0x7F)
+// become spaces and spaces at either end go; a name without a stem (empty,
+// only an extension) or whose stem is only dots (".", "..", a hidden "...")
+// gets the stem "download"; a name longer than leaves room for ".part" loses
+// the end of its stem, on a character boundary, keeping `extension`. `stem`
+// and `extension` are UTF-8.
 std::string SafeFileName(const std::string& stem, const std::string& extension);
 
 // SafeFileName of a whole UTF-8 name, whose extension is a last "." with one

@@ -111,12 +111,16 @@ TEST_F(GetCliTest, AnAddressIsNamedByTheServerElseByItsLastPart) {
     }
 }
 
-TEST_F(GetCliTest, ControlBytesNeverReachTheDiskOrTheTerminal) {
+TEST_F(GetCliTest, ControlBytesAndBrokenUtf8NeverReachTheDiskOrTheTerminal) {
     web_.Set("http://h.example.com/a%0Ab.mp3", standin::Page("x"));
     web_.Set("http://h.example.com/c.mp3", standin::Page("x"));
+    web_.Set("http://h.example.com/%FF%FE.mp3", standin::Page("x"));
     EXPECT_EQ(Get({"http://h.example.com/a%0Ab.mp3"}).exitCode, 0);
     EXPECT_EQ(Get({"http://h.example.com/c.mp3", "\x1B[31mred\tand\nnew.mp3"}).exitCode, 0);
-    EXPECT_EQ(temp_.Contents(), (std::vector<std::string>{"[31mred and new.mp3", "a b.mp3"}));
+    const auto broken = Get({"http://h.example.com/%FF%FE.mp3"});
+    EXPECT_EQ(broken.out, (folder_ / "\xEF\xBF\xBD\xEF\xBF\xBD.mp3").string() + "\n");
+    EXPECT_EQ(temp_.Contents(), (std::vector<std::string>{"[31mred and new.mp3", "a b.mp3",
+                                                          "\xEF\xBF\xBD\xEF\xBF\xBD.mp3"}));
     const auto refused = Get({"http://\x1B[2J\n"});
     EXPECT_EQ(refused.exitCode, 2);
     EXPECT_EQ(refused.err.find('\x1B'), std::string::npos);

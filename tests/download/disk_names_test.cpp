@@ -36,6 +36,18 @@ TEST(SafeFileNameTest, NeverLeavesTheFolder) {
     EXPECT_EQ(SafeFileName(std::string("a\0b", 3), ".mp3"), "a b.mp3");
 }
 
+TEST(SafeFileNameTest, NeverHidesTheFile) {
+    EXPECT_EQ(SafeFileName("...", ""), "download");
+    EXPECT_EQ(SafeFileName(".", "_1234"), "download_1234");  // a second "." asked for
+    EXPECT_EQ(SafeFileName(". .", ".mp3"), ". ..mp3");
+}
+
+TEST(SafeFileNameTest, OnlyValidUtf8ReachesTheDisk) {
+    EXPECT_EQ(SafeFileName("\xFF\xFE", ".mp3"), "\xEF\xBF\xBD\xEF\xBF\xBD.mp3");
+    EXPECT_EQ(SafeFileName("a\xED\xA0\x80", ".mp3"), "a\xEF\xBF\xBD.mp3");    // a surrogate
+    EXPECT_EQ(SafeFileName("\xEB\xB4", "\xC3"), "\xEF\xBF\xBD\xEF\xBF\xBD");  // cut short
+}
+
 TEST(SafeFileNameTest, ShortensLongStemsOnACharacterBoundary) {
     std::string stem;
     for (int i = 0; i < 100; ++i) {

@@ -21,11 +21,12 @@ bool IsControlByte(char c) {
     return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
 }
 
-// A plain name of this folder, as the file system takes it, with room for
-// ".part" and nothing a terminal would act on.
+// A plain name of this folder, as the file system takes it, in valid UTF-8,
+// with room for ".part" and nothing a terminal would act on.
 void CheckPlainName(std::string_view name) {
     FUZZ_CHECK(!name.empty() && name.size() <= 250);
-    FUZZ_CHECK(name != "." && name != "..");
+    FUZZ_CHECK(name.find_first_not_of('.') != std::string_view::npos);  // nothing hidden
+    FUZZ_CHECK(fuzz::IsValidUtf8(name));
     FUZZ_CHECK(name.find('/') == std::string_view::npos);
     FUZZ_CHECK(std::none_of(name.begin(), name.end(), IsControlByte));
     FUZZ_CHECK(name.front() != ' ' && name.back() != ' ');
