@@ -15,12 +15,16 @@ struct CurlEasyCleanup {
 struct CurlMultiCleanup {
     void operator()(CURLM* multi) const { curl_multi_cleanup(multi); }
 };
+struct CurlUrlCleanup {
+    void operator()(CURLU* url) const { curl_url_cleanup(url); }
+};
 struct CurlListCleanup {
     void operator()(curl_slist* list) const { curl_slist_free_all(list); }
 };
 
 using CurlEasy = std::unique_ptr<CURL, CurlEasyCleanup>;
 using CurlMulti = std::unique_ptr<CURLM, CurlMultiCleanup>;
+using CurlUrl = std::unique_ptr<CURLU, CurlUrlCleanup>;
 using CurlHeaderList = std::unique_ptr<curl_slist, CurlListCleanup>;
 
 // Appends a request header line; the list is created on the first one.

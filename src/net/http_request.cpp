@@ -2,6 +2,7 @@
 
 #include "base/percent_coding.h"
 #include "base/text_helpers.h"
+#include "net/curl_handles.h"
 
 namespace bramix {
 
@@ -17,6 +18,12 @@ std::string EscapeForRequest(std::string_view address) {
         }
     }
     return out;
+}
+
+bool IsRequestableAddress(std::string_view address) {
+    const CurlUrl url(curl_url());
+    return url && curl_url_set(url.get(), CURLUPART_URL, EscapeForRequest(address).c_str(), 0) ==
+                      CURLUE_OK;
 }
 
 void ConfigureRequest(CURL* easy, const std::string& url, const RequestSettings& settings,

@@ -30,6 +30,10 @@ struct RequestSettings {
 // two-byte characters percent-escaped, everything else as it stands.
 std::string EscapeForRequest(std::string_view address);
 
+// True when libcurl can request the address as it goes on the wire: a
+// scheme, a host, a port that exists. Asks nothing of the network.
+bool IsRequestableAddress(std::string_view address);
+
 // Sets the address and the shared options on a fresh handle. `errorBuffer`
 // (CURL_ERROR_SIZE bytes) must live as long as the transfer.
 void ConfigureRequest(CURL* easy, const std::string& url, const RequestSettings& settings,

@@ -40,5 +40,15 @@ TEST(EscapeForRequestTest, EscapesOnlyWhatCannotGoOnTheWire) {
     EXPECT_EQ(EscapeForRequest("http://h/\xB0\xA1.mp3"), "http://h/%B0%A1.mp3");
 }
 
+TEST(IsRequestableAddressTest, TakesWhatLibcurlCanAskFor) {
+    for (const char* address : {"http://h/a.mp3", "https://h.example.com:8080/my song.mp3",
+                                "http://[::1]/a", "http://h/\xB0\xA1.mp3"}) {
+        EXPECT_TRUE(IsRequestableAddress(address)) << address;
+    }
+    for (const char* address : {"http://h:99999/x", "http://[::1/x", "http://", "notaurl", ""}) {
+        EXPECT_FALSE(IsRequestableAddress(address)) << address;
+    }
+}
+
 }  // namespace
 }  // namespace bramix
