@@ -72,9 +72,15 @@ class JsonObjectReader {
 public:
     explicit JsonObjectReader(std::string_view text) : text_(text) {}
 
-    // The object's string values by key; empty on a malformed object.
-    std::optional<std::vector<std::pair<std::string, std::string>>> Read() {
-        std::vector<std::pair<std::string, std::string>> fields;
+    struct Field {
+        std::string key;
+        std::string value;  // a string's text, or the literal as written
+        bool isString;
+    };
+
+    // The object's values by key; empty on a malformed object.
+    std::optional<std::vector<Field>> Read() {
+        std::vector<Field> fields;
         if (!Take('{')) {
             return std::nullopt;
         }
@@ -82,12 +88,11 @@ public:
             return AtEnd() ? std::optional(fields) : std::nullopt;
         }
         do {
-            std::string key;
-            std::string value;
-            if (!String(key) || !Take(':') || !Value(value)) {
+            Field field;
+            if (!String(field.key) || !Take(':') || !Value(field.value, field.isString)) {
                 return std::nullopt;
             }
-            fields.emplace_back(std::move(key), std::move(value));
+            fields.push_back(std::move(field));
         } while (Take(','));
         if (!Take('}') || !AtEnd()) {
             return std::nullopt;
@@ -189,9 +194,10 @@ private:
         }
         return false;
     }
-    bool Value(std::string& out) {
+    bool Value(std::string& out, bool& isString) {
         SkipSpace();
-        if (at_ < text_.size() && text_[at_] == '"') {
+        isString = at_ < text_.size() && text_[at_] == '"';
+        if (isString) {
             return String(out);
         }
         const size_t start = at_;
@@ -215,11 +221,12 @@ std::optional<FindLineTarget> ParseJsonLine(std::string_view line) {
     }
     std::optional<std::string> fileUrl;
     std::optional<std::string> fileName;
-    for (const auto& [key, value] : *fields) {
-        if (key == "fileUrl") {
-            fileUrl = value;
-        } else if (key == "fileName") {
-            fileName = value;
+    for (const auto& [key, value, isString] : *fields) {
+        if (key == "fileUrl" || key == "fileName") {
+            if (!isString) {
+                return std::nullopt;  // a number is no address and no name
+            }
+            (key == "fileUrl" ? fileUrl : fileName) = value;
         }
     }
     if (!fileUrl || fileUrl->empty() || !fileName) {

@@ -52,5 +52,21 @@ TEST(FindLineTest, RejectsLinesWithoutSevenFields) {
     EXPECT_FALSE(ParseFindLine("mp3\t1\t1\tname\ttitle\tpage\t"));
 }
 
+TEST(FindLineTest, ReadsJsonBackAndRefusesWhatIsNoFind) {
+    FoundFile found;
+    found.fileName = Ansi("봄 \"노래\".mp3");
+    found.fileUrl = "http://f/a.mp3";
+    found.size = 7;
+    const auto target = ParseFindLine(FormatFindJson(found, true));
+    ASSERT_TRUE(target);
+    EXPECT_EQ(target->fileName, found.fileName);
+    EXPECT_EQ(target->fileUrl, found.fileUrl);
+
+    EXPECT_FALSE(ParseFindLine(R"({"fileName":5,"fileUrl":"http://f/a.mp3"})"));
+    EXPECT_FALSE(ParseFindLine(R"({"fileName":"a.mp3","fileUrl":null})"));
+    EXPECT_FALSE(ParseFindLine(R"({"fileName":"a.mp3"})"));
+    EXPECT_FALSE(ParseFindLine(R"({"fileName":"a.mp3","fileUrl":"http://f/a.mp3")"));
+}
+
 }  // namespace
 }  // namespace bramix
