@@ -4,11 +4,13 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -24,6 +26,7 @@
 #include "download/partial_file.h"
 #include "download/task_loop.h"
 #include "net/address.h"
+#include "net/http_request.h"
 #include "posts/media_names.h"
 #include "results/find_line.h"
 
@@ -40,15 +43,41 @@ constexpr OptionSpec kOptions[] = {
 
 constexpr int kDefaultAttempts = 3;
 
-// An http:// or https:// address with a host, and nothing in it that no
-// address holds: control bytes.
+constexpr long kMostAttempts = 1000000;
+
+bool IsControlByte(char c) {
+    return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+}
+
+// An http:// or https:// address that libcurl can ask for, and nothing in it
+// that no address holds: control bytes.
 bool IsDownloadAddress(const std::string& text) {
-    if (Printable(text) != text) {
+    if (std::any_of(text.begin(), text.end(), IsControlByte)) {
         return false;
     }
     const auto parsed = ParseAddress(text);
     return parsed &&
-           (parsed->service == ServiceType::Http || parsed->service == ServiceType::Https);
+           (parsed->service == ServiceType::Http || parsed->service == ServiceType::Https) &&
+           IsRequestableAddress(text);
+}
+
+// The folder as a full path, without a trailing '/': the saved files' paths
+// are printed whole, whatever was typed. ".." stays, as a link may lead it
+// elsewhere than its text says.
+std::string FullFolderPath(const std::string& folder) {
+    std::error_code error;
+    std::filesystem::path full = std::filesystem::absolute(folder, error);
+    if (error) {
+        return folder;
+    }
+    if (std::find(full.begin(), full.end(), "..") == full.end()) {
+        full = full.lexically_normal();
+    }
+    std::string text = full.string();
+    while (text.size() > 1 && text.back() == '/') {
+        text.pop_back();
+    }
+    return text;
 }
 
 // A file to fetch, as the command line or a list names it.
@@ -62,8 +91,9 @@ struct Target {
 };
 
 // One line of standard input, waiting for it no longer than an interrupt
-// comes: false at the end of the input or on an interrupt.
-bool ReadLine(std::string& line, std::string& pending) {
+// comes: false at the end of the input, on an interrupt or when it cannot
+// be read (`readError` then holds the errno).
+bool ReadLine(std::string& line, std::string& pending, int& readError) {
     for (;;) {
         if (const size_t end = pending.find('\n'); end != std::string::npos) {
             line = pending.substr(0, end);
@@ -82,7 +112,11 @@ bool ReadLine(std::string& line, std::string& pending) {
         if (n < 0 && errno == EINTR) {
             continue;
         }
-        if (n <= 0) {  // the end: a last line without its line break counts
+        if (n < 0) {
+            readError = errno;
+            return false;
+        }
+        if (n == 0) {  // the end: a last line without its line break counts
             line = std::move(pending);
             pending.clear();
             return !line.empty();
@@ -92,16 +126,22 @@ bool ReadLine(std::string& line, std::string& pending) {
 }
 
 // The lines of standard input: finds' lines (TSV or JSON), or addresses with
-// an optional TAB and name. Every other line is reported and counted.
+// an optional TAB and name. Every other line is reported and counted, and
+// so is input that cannot be read.
 std::vector<Target> ReadList(int& badLines) {
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";  // an editor's
     std::vector<Target> targets;
     std::string line;
     std::string pending;
-    for (int number = 1; ReadLine(line, pending); ++number) {
+    int readError = 0;
+    for (int number = 1; ReadLine(line, pending, readError); ++number) {
         if (!line.empty() && line.back() == '\r') {
             line.pop_back();
         }
-        if (line.empty() || line[0] == '#') {
+        if (number == 1 && line.starts_with(kByteOrderMark)) {
+            line.erase(0, kByteOrderMark.size());
+        }
+        if (line.find_first_not_of(" \t") == std::string::npos || line[0] == '#') {
             continue;
         }
         if (const auto find = ParseFindLine(line); find && IsDownloadAddress(find->fileUrl)) {
@@ -119,6 +159,11 @@ std::vector<Target> ReadList(int& badLines) {
                      "bramix-cli get: line %d is neither a line of bramix-cli search nor an "
                      "address: %s\n",
                      number, Printable(line.substr(0, 80)).c_str());
+        ++badLines;
+    }
+    if (readError != 0) {
+        std::fprintf(stderr, "bramix-cli get: cannot read the list: %s\n",
+                     std::strerror(readError));
         ++badLines;
     }
     return targets;
@@ -195,11 +240,13 @@ int RunGet(std::span<char* const> args) {
     }
     int attempts = kDefaultAttempts;
     if (const auto value = parsed->Value("attempts")) {
-        char* end = nullptr;
-        const long number = std::strtol(value->c_str(), &end, 10);
-        if (value->empty() || *end != '\0' || number < 0 || number > 1000000) {
-            return UsageError("get",
-                              "--attempts takes a number from 0, not '" + Printable(*value) + "'");
+        const bool digits = !value->empty() && value->size() <= 7 &&
+                            value->find_first_not_of("0123456789") == std::string::npos;
+        const long number = digits ? std::strtol(value->c_str(), nullptr, 10) : -1;
+        if (number < 0 || number > kMostAttempts) {
+            return UsageError("get", "--attempts takes a number from 0 to " +
+                                         std::to_string(kMostAttempts) + ", not '" +
+                                         Printable(*value) + "'");
         }
         attempts = static_cast<int>(number);
     }
@@ -216,7 +263,7 @@ int RunGet(std::span<char* const> args) {
     if (dir && dir->empty()) {
         return UsageError("get", "--dir needs a folder");
     }
-    const std::string folder = dir ? *dir : DownloadFolder(ExecutablePath());
+    const std::string folder = FullFolderPath(dir ? *dir : DownloadFolder(ExecutablePath()));
     if (!MakeFolder(folder)) {
         std::fprintf(stderr, "bramix-cli get: cannot make the folder %s: %s\n",
                      Printable(folder).c_str(), std::strerror(errno));
@@ -243,6 +290,7 @@ int RunGet(std::span<char* const> args) {
     TaskLoop loop;
     StatusLine status(parsed->Has("quiet"));
     int givenUp = 0;
+    int writeError = 0;
     DownloadQueue* queue = nullptr;
     DownloadQueue::Listener listener;
     listener.entryChanged = [&](int row) {
@@ -255,8 +303,13 @@ int RunGet(std::span<char* const> args) {
         const DownloadEntry& entry = queue->entries()[row];
         status.Clear();
         if (entry.state == DL_DONE) {
-            std::printf("%s\n", entry.path.c_str());
-            std::fflush(stdout);
+            // A path that cannot be written is a file its user cannot find.
+            if ((std::printf("%s\n", entry.path.c_str()) < 0 || std::fflush(stdout) != 0) &&
+                writeError == 0) {
+                writeError = errno;
+                std::fprintf(stderr, "bramix-cli get: cannot write the saved files' paths: %s\n",
+                             std::strerror(writeError));
+            }
         } else {
             ++givenUp;
             std::fprintf(stderr, "bramix-cli get: gave up on %s: %s\n",
@@ -291,6 +344,9 @@ int RunGet(std::span<char* const> args) {
     status.Clear();
     if (stopping) {
         return kExitInterrupted;
+    }
+    if (writeError != 0) {
+        return kExitWriteError;
     }
     return givenUp > 0 || badLines > 0 ? kExitGaveUp : kExitOk;
 }

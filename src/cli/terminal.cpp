@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "base/code_page.h"
 #include "base/display_width.h"
 #include "cli/interrupt.h"
 
@@ -13,12 +14,14 @@ namespace bramix::cli {
 namespace {
 
 constexpr size_t kUnknownWidth = 80;
+// Enough of an address or a line to know it again.
+constexpr size_t kLongestEcho = 200;
 constexpr std::string_view kGap = "  ";
 
 }  // namespace
 
 std::string Printable(std::string_view text) {
-    std::string out(text);
+    std::string out = ShortenToWidth(ValidUtf8(text), kLongestEcho);
     for (char& c : out) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte < 0x20 || byte == 0x7F) {

@@ -11,7 +11,7 @@ namespace bramix::cli {
 
 // The text with every control byte (0x00 to 0x1F, 0x7F) shown as '?', so
 // that input echoed in a message can neither break the line nor steer the
-// terminal.
+// terminal; in valid UTF-8, and shortened in the middle to 200 columns.
 std::string Printable(std::string_view text);
 
 class StatusLine {

@@ -147,23 +147,30 @@ TEST_F(GetCliTest, AFileSavedUnderAPartsNameIsNotTakenUpAgain) {
 }
 
 TEST_F(GetCliTest, AListMaySayWhatItLikesAndBadLinesAreReported) {
+    const std::string longAddress = "http://f.example.com/" + std::string(100000, 'x');
     web_.Set("http://f.example.com/ok.mp3", standin::Page("ok"));
     web_.Set("http://f.example.com/plain.mp3", standin::Page("plain"));
     web_.Set("http://f.example.com/named", standin::Page("named"));
     const std::string lines =
-        "# what to fetch\n"
+        "\xEF\xBB\xBF# what to fetch, as an editor may save it\n"
         "mp3\t0\t1\tgone.mp3\t\thttp://p/1\thttp://f.example.com/gone.mp3\n"
-        "\n"
+        " \t\n"
         "not a line of anything\n"
         "{\"type\":\"mp3\",\"size\":0,\"matched\":true,\"fileName\":\"ok.mp3\",\"title\":\"\","
         "\"pageUrl\":\"http://p/1\",\"fileUrl\":\"http://f.example.com/ok.mp3\"}\n"
         "http://f.example.com/plain.mp3\r\n"
         "http://f.example.com/named\t이름.mp3\n"
-        "ftp://f.example.com/nope.mp3\n";
+        "ftp://f.example.com/nope.mp3\n" +
+        longAddress + "\n";
     const auto result = Get({"-n", "2", "-"}, lines);
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_NE(result.err.find("line 4 "), std::string::npos) << result.err;
     EXPECT_NE(result.err.find("line 8 "), std::string::npos) << result.err;
+    EXPECT_EQ(result.err.find("line 1 "), std::string::npos) << result.err;
+    EXPECT_EQ(result.err.find("line 3 "), std::string::npos) << result.err;
+    // The long address's failure is told, with the address shortened.
+    EXPECT_NE(result.err.find("gave up on http://f.example.com/xxx"), std::string::npos);
+    EXPECT_LT(result.err.size(), 2000u);
     EXPECT_NE(result.err.find("gave up on http://f.example.com/gone.mp3: the server answered 404"),
               std::string::npos);
     EXPECT_EQ(temp_.Contents(), (std::vector<std::string>{"ok.mp3", "plain.mp3", "이름.mp3"}));
@@ -184,6 +191,10 @@ TEST_F(GetCliTest, UsageErrorsExitWithTwoAndAskNothing) {
                                                                   {"song.mp3"},
                                                                   {"-x"},
                                                                   {"ftp://a/b.mp3"},
+                                                                  {"http://a:99999/b.mp3"},
+                                                                  {"http://[::1/b.mp3"},
+                                                                  {"-n", "+5", "http://a/b"},
+                                                                  {"-n", " 5", "http://a/b"},
                                                                   {"--dir"}}) {
         std::vector<std::string> argv{BRAMIX_CLI, "get"};
         argv.insert(argv.end(), args.begin(), args.end());
@@ -192,6 +203,22 @@ TEST_F(GetCliTest, UsageErrorsExitWithTwoAndAskNothing) {
         EXPECT_NE(result.err.find("try 'bramix-cli --help'"), std::string::npos);
     }
     EXPECT_TRUE(web_.Requests().empty());
+}
+
+TEST_F(GetCliTest, WhatCannotBeReadOrWrittenIsSaid) {
+    web_.Set("http://f.example.com/a.mp3", standin::Page("a"));
+    const std::string get = std::string(BRAMIX_CLI) + " get --dir=" + folder_.string();
+    const auto unreadable = RunProcess({"/bin/sh", "-c", get + " - < /"});
+    EXPECT_EQ(unreadable.exitCode, 1);
+    EXPECT_NE(unreadable.err.find("cannot read the list: Is a directory"), std::string::npos);
+
+    const auto unwritable =
+        RunProcess({"/bin/sh", "-c", get + " http://f.example.com/a.mp3 > /dev/full"});
+    EXPECT_EQ(unwritable.exitCode, 1);
+    EXPECT_NE(unwritable.err.find("cannot write the saved files' paths: No space left"),
+              std::string::npos)
+        << unwritable.err;
+    EXPECT_TRUE(fs::exists(folder_ / "a.mp3"));
 }
 
 TEST_F(GetCliTest, OptionsTakeEveryFormAUserTypes) {
@@ -206,6 +233,11 @@ TEST_F(GetCliTest, OptionsTakeEveryFormAUserTypes) {
         EXPECT_TRUE(fs::exists(other / "a.mp3")) << args[0];
         fs::remove(other / "a.mp3");
     }
+    // A folder typed relative, with a trailing '/': the path printed is whole.
+    const auto relative = RunProcess({"/bin/sh", "-c",
+                                      "cd " + folder_.string() + " && " + BRAMIX_CLI +
+                                          " get -d ./other/ http://f.example.com/a.mp3"});
+    EXPECT_EQ(relative.out, (other / "a.mp3").string() + "\n");
 }
 
 TEST_F(GetCliTest, AnInterruptedDownloadResumesWhenRunAgain) {
