@@ -126,6 +126,12 @@ public:
         if (!code) {
             return {DownloadOutcome::Stopped, {}};
         }
+        if (*code == CURLE_TOO_MANY_REDIRECTS || *code == CURLE_UNSUPPORTED_PROTOCOL ||
+            *code == CURLE_URL_MALFORMAT) {
+            // A redirect libcurl would not follow (a loop, another scheme):
+            // its message says why, the status would not.
+            return {DownloadOutcome::TransferError, TransferErrorMessage(*code, errorBuffer_)};
+        }
         if (!begun_ && answer_.status != 0) {
             accepted_ = Begin();  // an answer without a body: judged at its end
         }

@@ -134,6 +134,19 @@ TEST_F(DownloadWorkerTest, ARedirectIsFollowedToAnotherHost) {
     EXPECT_EQ(ReadFile(job_.path), "the file");
 }
 
+TEST_F(DownloadWorkerTest, ARedirectNotFollowedSaysWhy) {
+    web_.Set(kUrl, standin::Redirect(kUrl));
+    Download(kUrl);
+    EXPECT_EQ(job_.outcome, DownloadOutcome::TransferError);
+    EXPECT_NE(job_.detail.find("redirects"), std::string::npos) << job_.detail;
+
+    web_.Set(kUrl, standin::Redirect("file:///etc/passwd"));
+    Download(kUrl);
+    EXPECT_EQ(job_.outcome, DownloadOutcome::TransferError);
+    EXPECT_NE(job_.detail.find("file"), std::string::npos) << job_.detail;
+    EXPECT_TRUE(temp_.Contents().empty());
+}
+
 TEST_F(DownloadWorkerTest, OnlyAFinal200SavesAFile) {
     standin::Reply unasked = standin::Page("part of it");
     unasked.status = 206;
