@@ -13,12 +13,6 @@ static_assert(std::atomic<int>::is_always_lock_free, "signal handlers need lock-
 std::atomic<int> g_interrupted{0};
 std::atomic<int> g_resized{0};
 
-void OnInterrupt(int) {
-    const int saved = errno;
-    g_interrupted.store(1);
-    errno = saved;
-}
-
 void OnResize(int) {
     const int saved = errno;
     g_resized.store(1);
@@ -31,6 +25,17 @@ void Install(int signal, void (*handler)(int), int flags) {
     action.sa_flags = flags;
     sigemptyset(&action.sa_mask);
     sigaction(signal, &action, nullptr);
+}
+
+// SA_RESETHAND restores the default of the signal that came; after a SIGINT,
+// a SIGTERM (or the other way round) is the second signal too.
+void OnInterrupt(int signal) {
+    const int saved = errno;
+    if (g_interrupted.exchange(1) != 0) {
+        Install(signal, SIG_DFL, 0);
+        raise(signal);
+    }
+    errno = saved;
 }
 
 }  // namespace

@@ -114,6 +114,7 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOpti
         result.afterHangUp = std::chrono::steady_clock::now() - hungUp;
     }
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    result.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
     return result;
 }
 

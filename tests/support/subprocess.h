@@ -12,6 +12,7 @@ namespace bramix::testing {
 
 struct ProcessResult {
     int exitCode = -1;  // 128 + signal when a signal ended it
+    int signal = 0;     // the signal that ended it, if one did
     std::string out;
     std::string err;
     // From the hang-up of standard output (hangUpAfterFirstLine) to the exit.
