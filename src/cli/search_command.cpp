@@ -4,8 +4,10 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -26,6 +28,9 @@ namespace bramix::cli {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// A stopped job ends within this, whatever it was waiting for.
+constexpr std::chrono::milliseconds kLongestStop{450};
 
 constexpr OptionSpec kOptions[] = {
     {"order", 'o', true},  {"matched", 'm', false}, {"format", 'f', true},
@@ -200,9 +205,18 @@ int RunSearch(std::span<char* const> args) {
     const auto started = Clock::now();
     std::thread worker(SearchThreadProc, &job);
     // Until the end event, an interrupt becomes the job's stop request.
+    std::optional<Clock::time_point> interrupted;
     while (WaitUnlessStopped(printer.ended(), std::chrono::milliseconds(20))) {
-        if (Interrupted()) {
-            job.stopFlag = 1;
+        if (!Interrupted()) {
+            continue;
+        }
+        job.stopFlag = 1;
+        if (!interrupted) {
+            interrupted = Clock::now();
+        } else if (Clock::now() - *interrupted > kLongestStop) {
+            // Only a write its reader does not take (a pager held still) keeps
+            // a stopped job this long: what it holds can never be written.
+            std::_Exit(kExitInterrupted);
         }
     }
     worker.join();

@@ -211,6 +211,34 @@ TEST_F(SearchCliTest, AStopReachesAPageThatDrips) {
     EXPECT_LT(std::chrono::steady_clock::now() - signalled, 2s);
 }
 
+TEST_F(SearchCliTest, AStopReachesASearchWhoseReaderStoppedReading) {
+    // More finds than a pipe holds, to a reader that never reads them.
+    std::string world = "post tistory many.tistory.com/1 | Blog | 봄노래 모음\n";
+    for (int i = 0; i < 3000; ++i) {
+        world += "  attach cfile5.uf.tistory.com/attach/M" + std::to_string(i) + " | 봄노래 " +
+                 std::to_string(i) + ".mp3\n";
+    }
+    ServeWorld(standin::World::Parse(world));
+    testing::ProcessOptions options;
+    options.outputUnread = true;
+    std::chrono::steady_clock::time_point asked{};
+    std::chrono::steady_clock::time_point signalled{};
+    options.onOutput = [&](int pid, const std::string&) {
+        const auto now = std::chrono::steady_clock::now();
+        if (asked == std::chrono::steady_clock::time_point{} && !web_.Requests().empty()) {
+            asked = now;
+        } else if (asked != std::chrono::steady_clock::time_point{} &&
+                   signalled == std::chrono::steady_clock::time_point{} && now > asked + 1s) {
+            signalled = now;
+            kill(pid, SIGINT);
+        }
+    };
+    const auto result = RunProcess({BRAMIX_CLI, "search", "http://many.tistory.com/1"}, options);
+    EXPECT_EQ(result.exitCode, 130);
+    ASSERT_NE(signalled, std::chrono::steady_clock::time_point{});
+    EXPECT_LT(std::chrono::steady_clock::now() - signalled, 2s);
+}
+
 TEST_F(SearchCliTest, AReaderThatGoesAwayEndsTheSearchQuietly) {
     testing::ProcessOptions options;
     options.hangUpAfterFirstLine = true;

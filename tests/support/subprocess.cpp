@@ -62,8 +62,8 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOpti
     }
 
     ProcessResult result;
-    pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
-    int open = 2;
+    pollfd fds[2] = {{options.outputUnread ? -1 : out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+    int open = options.outputUnread ? 1 : 2;
     const auto limit = std::chrono::steady_clock::now() + kProcessLimit;
     bool killed = false;
     std::chrono::steady_clock::time_point hungUp{};
@@ -107,6 +107,9 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOpti
     }
     int status = 0;
     waitpid(pid, &status, 0);
+    if (options.outputUnread) {
+        close(out[0]);
+    }
     if (options.keepInputOpen) {
         close(in[1]);
     }

@@ -29,6 +29,9 @@ struct ProcessOptions {
     int terminalColumns = 0;
     // Standard output's reader goes away after the first line, as `| head -1`.
     bool hangUpAfterFirstLine = false;
+    // Standard output is never read, as by a pager its user has stopped at:
+    // writes block once the pipe is full. `out` stays empty.
+    bool outputUnread = false;
     // Standard input stays open after `input` until the program ends, as a
     // terminal or a writer that has more to say.
     bool keepInputOpen = false;
