@@ -19,6 +19,7 @@
 #include "cli/help.h"
 #include "cli/interrupt.h"
 #include "cli/terminal.h"
+#include "net/http_request.h"
 #include "results/find_line.h"
 #include "results/results_list.h"
 #include "search/search_job.h"
@@ -110,8 +111,13 @@ private:
             return;
         }
         status_.Clear();
+        // The addresses as they were asked for: a page's bytes that are not
+        // text in code page 949 (UTF-8, say) would not survive conversion.
+        FoundFile shown = found;
+        shown.pageUrl = EscapeForRequest(found.pageUrl);
+        shown.fileUrl = EscapeForRequest(found.fileUrl);
         const std::string line =
-            (options_.json ? FormatFindJson(found, matched) : FormatFindLine(found, matched)) +
+            (options_.json ? FormatFindJson(shown, matched) : FormatFindLine(shown, matched)) +
             "\n";
         if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size() ||
             std::fflush(stdout) != 0) {

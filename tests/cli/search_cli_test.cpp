@@ -211,6 +211,24 @@ TEST_F(SearchCliTest, AStopReachesAPageThatDrips) {
     EXPECT_LT(std::chrono::steady_clock::now() - signalled, 2s);
 }
 
+TEST_F(SearchCliTest, AddressesArePrintedAsTheyWereAsked) {
+    ServeWorld(standin::World::Parse(R"(
+post tistory song.tistory.com/9 | Blog | 봄노래
+  embed cfile5.uf.tistory.com/original/봄노래 | size=2400016 | name=quoted:봄노래.mp3
+)"));
+    // The file answers where the escaped address leads.
+    standin::Reply file = standin::ResumableFile(1000000, "\"v1\"");
+    file.headers.emplace_back("Content-Disposition", "attachment; filename=\"a.mp3\"");
+    web_.Set("http://cfile5.uf.tistory.com/original/%BA%BD%B3%EB%B7%A1", file);
+    const auto result = Search({"http://song.tistory.com/9"});
+    ASSERT_EQ(Lines(result.out).size(), 1u)
+        << result.err << ::testing::PrintToString(web_.RequestedUrls());
+    const std::string fileUrl = Field(Lines(result.out)[0], 6);
+    EXPECT_EQ(fileUrl, "http://cfile5.uf.tistory.com/original/%BA%BD%B3%EB%B7%A1");
+    const auto asked = web_.RequestedUrls();
+    EXPECT_NE(std::find(asked.begin(), asked.end(), fileUrl), asked.end());
+}
+
 TEST_F(SearchCliTest, AStopReachesASearchWhoseReaderStoppedReading) {
     // More finds than a pipe holds, to a reader that never reads them.
     std::string world = "post tistory many.tistory.com/1 | Blog | 봄노래 모음\n";
