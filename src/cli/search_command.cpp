@@ -62,7 +62,7 @@ public:
             DrawStatus();
         } else if (code == SEARCH_EV_FOUND) {
             const FoundFile& found = FoundFileOf(data);
-            const bool matched = IsMatchingFind(options_.text, found);
+            const bool matched = IsMatchingFind(term_, found);
             ++finds_;
             matching_ += matched ? 1 : 0;
             if (!options_.listOrder) {
@@ -138,6 +138,7 @@ private:
     }
 
     const SearchOptions& options_;
+    const SearchTerm term_{options_.text};
     SearchJob& job_;
     StatusLine status_;
     std::mutex mutex_;

@@ -95,12 +95,12 @@ void ResolveMediaLink(SearchJob& job, PostContext& post) {
     found.pageUrl = post.pageUrl;
     found.title = post.title;
     found.fileUrl = link;
-    ReportFoundFile(job, post, found, TermOfTitle(post.titleTerm, post.title));
+    ReportFoundFile(job, post, found, PreparedTerm(post.titleTerm, post.title));
 }
 
-const SearchTerm& TermOfTitle(std::optional<SearchTerm>& term, const std::string& title) {
+const SearchTerm& PreparedTerm(std::optional<SearchTerm>& term, const std::string& text) {
     if (!term) {
-        term.emplace(title);
+        term.emplace(text);
     }
     return *term;
 }
@@ -117,7 +117,7 @@ void ReportFoundFile(SearchJob& job, PostContext& post, FoundFile& found,
         found.title.clear();
     }
     // A title is shown only when it says something the name does not.
-    if (MatchesSearchTerm(job.input, found.fileName)) {
+    if (PreparedTerm(post.inputTerm, job.input).MatchedBy(found.fileName)) {
         found.title.clear();
     }
     // An emptied title matches any name; the term is the title as given.

@@ -17,8 +17,9 @@ inline constexpr uint32_t kSmallestAcceptedSize = 524288;
 // Resolves the post's linkUrl (which it may rewrite).
 void ResolveMediaLink(SearchJob& job, PostContext& post);
 
-// A title of the post as a term, prepared into `term` on first use.
-const SearchTerm& TermOfTitle(std::optional<SearchTerm>& term, const std::string& title);
+// A text of the post (the search input, a title) as a term, prepared into
+// `term` on first use.
+const SearchTerm& PreparedTerm(std::optional<SearchTerm>& term, const std::string& text);
 
 // Applies the final naming rules to `found`, marks the link seen and raises
 // SEARCH_EV_FOUND, unless the post's linkUrl was seen already. `titleTerm`

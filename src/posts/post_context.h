@@ -18,9 +18,10 @@ struct PostContext {
     std::string title;         // cleaned: the default song title of every find
     std::string itemRawTitle;  // Tistory attachment items only
     std::string itemTitle;
-    // `title` and `itemTitle` made ready to match the finds' names against,
-    // on first use (TermOfTitle): a page's many finds share them. Whoever
-    // changes a title after that empties its term.
+    // The job's input, `title` and `itemTitle` made ready to match the finds'
+    // names against, on first use (PreparedTerm): a page's many finds share
+    // them. Whoever changes a title after that empties its term.
+    std::optional<SearchTerm> inputTerm;
     std::optional<SearchTerm> titleTerm;
     std::optional<SearchTerm> itemTitleTerm;
     std::string linkUrl;   // the candidate media link under test

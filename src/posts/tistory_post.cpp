@@ -137,8 +137,8 @@ bool ReportItemLinks(SearchJob& job, PostContext& post, std::string_view item) {
                     anchor.substr(textStart, anchor.size() - kAnchorEnd.size() - textStart));
                 found.type = FILE_TYPE_MP3;
                 ReportFoundFile(job, post, found,
-                                ofItem ? TermOfTitle(post.itemTitleTerm, post.itemTitle)
-                                       : TermOfTitle(post.titleTerm, post.title));
+                                ofItem ? PreparedTerm(post.itemTitleTerm, post.itemTitle)
+                                       : PreparedTerm(post.titleTerm, post.title));
             }
         }
         if (StopRequested(job)) {

@@ -17,16 +17,16 @@ std::string_view TypeText(int type) {
     }
 }
 
-bool IsMatchingFind(std::string_view searchText, const FoundFile& found) {
+bool IsMatchingFind(const SearchTerm& searchTerm, const FoundFile& found) {
     if (found.size != 0 && found.size < kSmallestMatchingSize) {
         return false;
     }
     const std::string_view stem = SplitFileName(found.fileName).stem;
-    return MatchesSearchTerm(searchText, stem) || MatchesSearchTerm(searchText, found.title);
+    return searchTerm.MatchedBy(stem) || searchTerm.MatchedBy(found.title);
 }
 
-void ResultsList::Start(std::string searchText) {
-    searchText_ = std::move(searchText);
+void ResultsList::Start(std::string_view searchText) {
+    searchTerm_ = SearchTerm(searchText);
     entries_.clear();
     matched_ = matchedNoSize_ = matchedMp3_ = matchedWma_ = 0;
 }
@@ -54,7 +54,7 @@ size_t ResultsList::Insert(const FoundFile& found) {
                                                 : RESULT_ZIP;
 
     size_t row = entries_.size();
-    if (IsMatchingFind(searchText_, found)) {
+    if (IsMatchingFind(searchTerm_, found)) {
         entry.flags |= RESULT_MATCHED;
         if (found.size == 0) {
             if (found.type == FILE_TYPE_MP3) {

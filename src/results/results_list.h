@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "posts/search_records.h"
+#include "titles/keyword_match.h"
 
 namespace bramix {
 
@@ -27,8 +28,9 @@ inline constexpr uint32_t kSmallestMatchingSize = 0x100000;
 // "mp3", "wma", or "zip" for every other type.
 std::string_view TypeText(int type);
 
-// Whether the window flags the find as matching the search text.
-bool IsMatchingFind(std::string_view searchText, const FoundFile& found);
+// Whether the window flags the find as matching the search text, made a
+// term once for the search's many finds.
+bool IsMatchingFind(const SearchTerm& searchTerm, const FoundFile& found);
 
 // One row, column by column (code page 949).
 struct ResultEntry {
@@ -46,7 +48,7 @@ struct ResultEntry {
 class ResultsList {
 public:
     // Empties the list for a new search of `searchText` (trimmed).
-    void Start(std::string searchText);
+    void Start(std::string_view searchText);
 
     // Inserts the find at its place and returns its row. From the top: matched
     // finds without size in arrival order; matched mp3s, then matched wmas, each
@@ -66,7 +68,7 @@ private:
     // Where a matched find of known size goes inside its group.
     size_t PositionInSizeGroup(size_t groupStart, int groupSize, const std::string& sizeText) const;
 
-    std::string searchText_;
+    SearchTerm searchTerm_{""};
     std::vector<ResultEntry> entries_;
     int matched_ = 0;
     int matchedNoSize_ = 0;

@@ -106,7 +106,7 @@ TEST_F(ResultsListTest, AFileBelowOneMebibyteNeverMatches) {
 TEST_F(ResultsListTest, TheTitleCanMakeTheMatch) {
     list_.Insert(Find("track01.mp3", 0, FILE_TYPE_MP3, "Spring Day"));
     EXPECT_TRUE(list_.entries()[0].flags & RESULT_MATCHED);
-    EXPECT_FALSE(IsMatchingFind("spring", Find("mp3.mp3", 0)));  // the extension takes no part
+    EXPECT_FALSE(IsMatchingFind(SearchTerm("spring"), Find("mp3.mp3", 0)));  // the extension takes no part
 }
 
 TEST_F(ResultsListTest, StartEmptiesTheListAndItsCounters) {
