@@ -1,6 +1,7 @@
 // bramix-cli search: runs one search job, exactly as the window's search
 // button does, and prints a line per find.
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -51,9 +52,7 @@ struct SearchOptions {
 class SearchPrinter {
 public:
     SearchPrinter(const SearchOptions& options, SearchJob& job)
-        : options_(options), job_(job), status_(options.quiet) {
-        list_.Start(options.text);
-    }
+        : options_(options), job_(job), status_(options.quiet) {}
 
     int OnEvent(int code, int value, intptr_t data) {
         std::lock_guard lock(mutex_);
@@ -68,8 +67,7 @@ public:
             if (!options_.listOrder) {
                 Print(found, matched);
             } else {
-                const size_t row = list_.Insert(found);
-                arrived_.insert(arrived_.begin() + static_cast<std::ptrdiff_t>(row), found);
+                arrived_.push_back({found, matched, ListPlace::Of(EntryOf(found, matched))});
             }
             DrawStatus();
         } else if (code == SEARCH_EV_END) {
@@ -81,8 +79,11 @@ public:
     // After the job has ended: the list order, and the summary.
     void Finish(Clock::duration elapsed) {
         std::lock_guard lock(mutex_);
+        std::stable_sort(arrived_.begin(), arrived_.end(), [](const Arrived& a, const Arrived& b) {
+            return GoesAbove(a.place, b.place);
+        });
         for (size_t row = 0; row < arrived_.size() && writeError_ == 0; ++row) {
-            Print(arrived_[row], (list_.entries()[row].flags & RESULT_MATCHED) != 0);
+            Print(arrived_[row].found, arrived_[row].matched);
         }
         if (writeError_ != 0) {
             status_.Clear();
@@ -147,8 +148,12 @@ private:
     int matching_ = 0;
     int writeError_ = 0;
     StopFlag ended_{0};
-    ResultsList list_;
-    std::vector<FoundFile> arrived_;  // in list order, row for row
+    struct Arrived {
+        FoundFile found;
+        bool matched;
+        ListPlace place;
+    };
+    std::vector<Arrived> arrived_;  // for the list order, sorted at the end
 };
 
 // One line per service whose requests failed, for the user to see why a

@@ -1,5 +1,7 @@
 #include "results/results_list.h"
 
+#include <algorithm>
+
 #include "base/byte_size.h"
 #include "base/file_name_parts.h"
 #include "titles/keyword_match.h"
@@ -25,23 +27,28 @@ bool IsMatchingFind(const SearchTerm& searchTerm, const FoundFile& found) {
     return searchTerm.MatchedBy(stem) || searchTerm.MatchedBy(found.title);
 }
 
-void ResultsList::Start(std::string_view searchText) {
-    searchTerm_ = SearchTerm(searchText);
-    entries_.clear();
-    matched_ = matchedNoSize_ = matchedMp3_ = matchedWma_ = 0;
-}
-
-size_t ResultsList::PositionInSizeGroup(size_t groupStart, int groupSize,
-                                        const std::string& sizeText) const {
-    for (int i = 0; i < groupSize; ++i) {
-        if (entries_[groupStart + i].sizeText.compare(sizeText) < 0) {
-            return groupStart + i;
-        }
+ListPlace ListPlace::Of(const ResultEntry& entry) {
+    int group = 3;
+    if ((entry.flags & RESULT_MATCHED) == 0) {
+        group = 4;
+    } else if (entry.sizeText.empty()) {
+        group = 0;
+    } else if ((entry.flags & RESULT_MP3) != 0) {
+        group = 1;
+    } else if ((entry.flags & RESULT_WMA) != 0) {
+        group = 2;
     }
-    return groupStart + groupSize;
+    return {group, entry.sizeText};
 }
 
-size_t ResultsList::Insert(const FoundFile& found) {
+bool GoesAbove(const ListPlace& a, const ListPlace& b) {
+    if (a.group != b.group) {
+        return a.group < b.group;
+    }
+    return (a.group == 1 || a.group == 2) && a.sizeText.compare(b.sizeText) > 0;
+}
+
+ResultEntry EntryOf(const FoundFile& found, bool matched) {
     ResultEntry entry;
     entry.name = SplitFileName(found.fileName).stem;
     entry.sizeText = found.size != 0 ? FormatByteSize(found.size) : std::string();
@@ -52,27 +59,38 @@ size_t ResultsList::Insert(const FoundFile& found) {
     entry.flags = found.type == FILE_TYPE_MP3   ? RESULT_MP3
                   : found.type == FILE_TYPE_WMA ? RESULT_WMA
                                                 : RESULT_ZIP;
-
-    size_t row = entries_.size();
-    if (IsMatchingFind(searchTerm_, found)) {
+    if (matched) {
         entry.flags |= RESULT_MATCHED;
-        if (found.size == 0) {
-            if (found.type == FILE_TYPE_MP3) {
-                entry.flags |= RESULT_UNSIZED_MP3;
-            }
-            row = matchedNoSize_++;
-        } else if (found.type == FILE_TYPE_MP3) {
-            row = PositionInSizeGroup(matchedNoSize_, matchedMp3_, entry.sizeText);
-            ++matchedMp3_;
-        } else if (found.type == FILE_TYPE_WMA) {
-            row = PositionInSizeGroup(matchedNoSize_ + matchedMp3_, matchedWma_, entry.sizeText);
-            ++matchedWma_;
-        } else {
-            row = matched_;
+        if (found.size == 0 && found.type == FILE_TYPE_MP3) {
+            entry.flags |= RESULT_UNSIZED_MP3;
         }
-        ++matched_;
     }
-    entries_.insert(entries_.begin() + static_cast<std::ptrdiff_t>(row), std::move(entry));
+    return entry;
+}
+
+void ResultsList::Start(std::string_view searchText) {
+    searchTerm_ = SearchTerm(searchText);
+    entries_.clear();
+    matched_ = matchedNoSize_ = matchedMp3_ = matchedWma_ = 0;
+}
+
+size_t ResultsList::Insert(const FoundFile& found) {
+    const bool matched = IsMatchingFind(searchTerm_, found);
+    ResultEntry entry = EntryOf(found, matched);
+    const ListPlace place = ListPlace::Of(entry);
+    if (matched) {
+        ++matched_;
+        matchedNoSize_ += place.group == 0 ? 1 : 0;
+        matchedMp3_ += place.group == 1 ? 1 : 0;
+        matchedWma_ += place.group == 2 ? 1 : 0;
+    }
+    // After every row it does not go above: among equals, arrival order.
+    const auto at = std::upper_bound(entries_.begin(), entries_.end(), place,
+                                     [](const ListPlace& place, const ResultEntry& row) {
+                                         return GoesAbove(place, ListPlace::Of(row));
+                                     });
+    const auto row = static_cast<size_t>(at - entries_.begin());
+    entries_.insert(at, std::move(entry));
     return row;
 }
 

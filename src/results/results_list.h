@@ -45,15 +45,30 @@ struct ResultEntry {
     std::string FileName() const { return name + "." + typeText; }
 };
 
+// A row's place in the list's order. From the top: matched finds without
+// size; matched mp3s, then matched wmas, each by size text descending (as
+// byte strings); other matched finds; then every unmatched find. Rows of
+// the same place stay in arrival order.
+struct ListPlace {
+    int group = 0;  // 0 to 4, in the order above
+    std::string sizeText;
+
+    static ListPlace Of(const ResultEntry& entry);
+};
+
+// True when a row at `a` goes above one at `b`. A stable sort by it gives
+// the order that inserting the finds one by one gives.
+bool GoesAbove(const ListPlace& a, const ListPlace& b);
+
+// The row a find becomes (code page 949), flagged as matching or not.
+ResultEntry EntryOf(const FoundFile& found, bool matched);
+
 class ResultsList {
 public:
     // Empties the list for a new search of `searchText` (trimmed).
     void Start(std::string_view searchText);
 
-    // Inserts the find at its place and returns its row. From the top: matched
-    // finds without size in arrival order; matched mp3s, then matched wmas, each
-    // by size text descending (as byte strings, ties in arrival order); other
-    // matched finds; then every unmatched find in arrival order.
+    // Inserts the find at its place (ListPlace) and returns its row.
     size_t Insert(const FoundFile& found);
 
     void MarkQueued(size_t row) { entries_.at(row).flags |= RESULT_QUEUED; }
@@ -65,9 +80,6 @@ public:
     int matchedWma() const { return matchedWma_; }
 
 private:
-    // Where a matched find of known size goes inside its group.
-    size_t PositionInSizeGroup(size_t groupStart, int groupSize, const std::string& sizeText) const;
-
     SearchTerm searchTerm_{""};
     std::vector<ResultEntry> entries_;
     int matched_ = 0;

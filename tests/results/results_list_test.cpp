@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
 #include "support/web_test.h"
 
 namespace bramix {
@@ -46,6 +49,29 @@ TEST_F(ResultsListTest, FillsTheColumnsAndFlagsOfAFind) {
     EXPECT_EQ(entry.fileUrl, "http://f.example.com/spring day.mp3");
     EXPECT_EQ(entry.flags, RESULT_MATCHED | RESULT_MP3);
     EXPECT_EQ(entry.FileName(), "spring day.mp3");
+}
+
+// The command line sorts all finds at the end; the window inserts them as
+// they come. Both must give the same rows.
+TEST_F(ResultsListTest, InsertingOneByOneGivesTheStableSortOfThePlaces) {
+    std::mt19937 random(5);
+    const uint32_t sizes[] = {0, 1048576, 2097152, 4718592, 10000000, 500};
+    const int types[] = {FILE_TYPE_MP3, FILE_TYPE_WMA, FILE_TYPE_ZIP};
+    std::vector<ResultEntry> sorted;
+    for (int i = 0; i < 300; ++i) {
+        const std::string name = (random() % 2 ? "spring " : "other ") + std::to_string(i) + ".mp3";
+        const FoundFile found = Find(name, sizes[random() % 6], types[random() % 3]);
+        list_.Insert(found);
+        sorted.push_back(EntryOf(found, IsMatchingFind(SearchTerm("spring"), found)));
+    }
+    std::stable_sort(sorted.begin(), sorted.end(), [](const ResultEntry& a, const ResultEntry& b) {
+        return GoesAbove(ListPlace::Of(a), ListPlace::Of(b));
+    });
+    std::vector<std::string> sortedNames;
+    for (const ResultEntry& entry : sorted) {
+        sortedNames.push_back(entry.name);
+    }
+    EXPECT_EQ(Names(list_), sortedNames);
 }
 
 TEST_F(ResultsListTest, TypeTextsAndFlagsByType) {
@@ -106,7 +132,8 @@ TEST_F(ResultsListTest, AFileBelowOneMebibyteNeverMatches) {
 TEST_F(ResultsListTest, TheTitleCanMakeTheMatch) {
     list_.Insert(Find("track01.mp3", 0, FILE_TYPE_MP3, "Spring Day"));
     EXPECT_TRUE(list_.entries()[0].flags & RESULT_MATCHED);
-    EXPECT_FALSE(IsMatchingFind(SearchTerm("spring"), Find("mp3.mp3", 0)));  // the extension takes no part
+    EXPECT_FALSE(
+        IsMatchingFind(SearchTerm("spring"), Find("mp3.mp3", 0)));  // the extension takes no part
 }
 
 TEST_F(ResultsListTest, StartEmptiesTheListAndItsCounters) {
