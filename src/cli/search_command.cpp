@@ -20,6 +20,7 @@
 #include "cli/help.h"
 #include "cli/interrupt.h"
 #include "cli/terminal.h"
+#include "net/address.h"
 #include "net/http_request.h"
 #include "results/find_line.h"
 #include "results/results_list.h"
@@ -244,6 +245,13 @@ int RunSearch(std::span<char* const> args) {
     ReportFailures(job.stats);
     if (Interrupted()) {
         return kExitInterrupted;
+    }
+    if (job.stats.NothingAsked()) {
+        // Not an error, but an empty answer the user should not have to guess.
+        std::fprintf(stderr, "bramix-cli search: nothing was asked: %s\n",
+                     ParseAddress(options.text)
+                         ? "only http:// addresses of blog posts are read"
+                         : "no word is left to search for once words like mp3 are taken out");
     }
     return job.stats.NothingRead() ? kExitUnreachable : kExitOk;
 }

@@ -56,6 +56,15 @@ bool SearchStats::NothingRead() const {
     return made > 0 && read == 0;
 }
 
+bool SearchStats::NothingAsked() const {
+    for (const Requests& requests : services) {
+        if (requests.made > 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
 std::string SearchStats::FirstError() const {
     for (const Requests& requests : services) {
         if (!requests.firstError.empty()) {

@@ -51,6 +51,8 @@ struct SearchStats {
     // Result pages or posts were asked for and not one could be read: no
     // service was reachable.
     bool NothingRead() const;
+    // Not one request was made: the input left nothing to ask.
+    bool NothingAsked() const;
     // The first error of the first service that failed, for the user.
     std::string FirstError() const;
 };

@@ -211,6 +211,16 @@ TEST_F(SearchCliTest, AStopReachesAPageThatDrips) {
     EXPECT_LT(std::chrono::steady_clock::now() - signalled, 2s);
 }
 
+TEST_F(SearchCliTest, AnInputThatLeavesNothingToAskIsSaid) {
+    for (const char* input : {"mp3", "ftp://song.tistory.com/1"}) {
+        const auto result = Search({input});
+        EXPECT_EQ(result.exitCode, 0) << input;
+        EXPECT_EQ(result.out, "") << input;
+        EXPECT_NE(result.err.find("nothing was asked: "), std::string::npos) << input;
+    }
+    EXPECT_TRUE(web_.Requests().empty());
+}
+
 TEST_F(SearchCliTest, AddressesArePrintedAsTheyWereAsked) {
     ServeWorld(standin::World::Parse(R"(
 post tistory song.tistory.com/9 | Blog | 봄노래
