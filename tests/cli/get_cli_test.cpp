@@ -302,7 +302,9 @@ TEST_F(GetCliTest, AnInterruptWhileWaitingForMoreLinesEndsAtOnce) {
 }
 
 TEST_F(GetCliTest, ASecondSignalOfEitherKindEndsTheProgramAtOnce) {
-    for (const auto& [first, second] : {std::pair{SIGINT, SIGTERM}, std::pair{SIGTERM, SIGINT}}) {
+    for (const auto& signals : {std::pair{SIGINT, SIGTERM}, std::pair{SIGTERM, SIGINT}}) {
+        const int first = signals.first;
+        const int second = signals.second;
         testing::ProcessOptions options;
         options.keepInputOpen = true;
         const auto start = std::chrono::steady_clock::now();
