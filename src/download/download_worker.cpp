@@ -221,6 +221,9 @@ private:
             }
         }
         curl_multi_remove_handle(multi, easy);
+        if (result == CURLE_ABORTED_BY_CALLBACK) {
+            return std::nullopt;  // OnProgress saw the stop before this loop did
+        }
         return result;
     }
 

@@ -382,7 +382,7 @@ TEST_F(DownloadWorkerTest, AStopEndsEveryWaitPromptly) {
         web_.ClearRequests();
         job_.stopFlag = 0;
         EXPECT_LT(StopDuring(url, asked), 1s) << url;
-        EXPECT_EQ(job_.outcome, DownloadOutcome::Stopped) << url;
+        EXPECT_EQ(job_.outcome, DownloadOutcome::Stopped) << url << ": " << job_.detail;
     }
 
     job_.stopFlag = 0;
