@@ -76,7 +76,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckPlainName(safe);
     // An extension that needs no mending is kept whole.
     const bool plainExtension =
-        extension.size() <= 64 && extension.find('/') == std::string::npos &&
+        extension.size() <= 64 && fuzz::IsValidUtf8(extension) &&
+        extension.find('/') == std::string::npos &&
         std::none_of(extension.begin(), extension.end(), IsControlByte) &&
         (extension.empty() || (extension.front() != ' ' && extension.back() != ' '));
     if (plainExtension) {
