@@ -39,6 +39,18 @@ size_t FindOnCharBoundary(std::string_view text, std::string_view needle, size_t
     return std::string_view::npos;
 }
 
+void CutOnCharBoundary(std::string& text, size_t most) {
+    if (text.size() <= most) {
+        return;
+    }
+    size_t cut = 0;
+    for (size_t next = 0; next <= most;) {
+        cut = next;
+        next += IsLeadByte(static_cast<unsigned char>(text[next])) ? 2 : 1;
+    }
+    text.resize(cut);
+}
+
 CharacterStarts::CharacterStarts(std::string_view text) : text_(text), starts_(text.size()) {
     for (size_t i = 0; i < text.size();
          i += IsLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1) {

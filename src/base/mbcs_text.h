@@ -20,6 +20,10 @@ inline bool ContainsOnCharBoundary(std::string_view text, std::string_view needl
     return FindOnCharBoundary(text, needle) != std::string_view::npos;
 }
 
+// Cuts the text to at most `most` bytes without splitting a two-byte
+// character.
+void CutOnCharBoundary(std::string& text, size_t most);
+
 // A text to look for many needles in: which of its bytes start a character
 // is worked out once, so that each search costs only the byte search.
 class CharacterStarts {

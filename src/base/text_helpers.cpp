@@ -1,5 +1,7 @@
 #include "base/text_helpers.h"
 
+#include <string.h>
+
 #include <algorithm>
 
 namespace bramix {
@@ -40,11 +42,23 @@ std::string& TrimChar(std::string& text, char ch) {
     return TrimWhere(text, [target](unsigned char c) { return c == target; });
 }
 
+size_t FindBytes(std::string_view text, std::string_view part, size_t from) {
+    if (from > text.size() || part.size() > text.size() - from) {
+        return std::string_view::npos;
+    }
+    if (part.empty()) {
+        return from;
+    }
+    const void* at = memmem(text.data() + from, text.size() - from, part.data(), part.size());
+    return at == nullptr ? std::string_view::npos
+                         : static_cast<size_t>(static_cast<const char*>(at) - text.data());
+}
+
 void ReplaceBytes(std::string& text, std::string_view from, std::string_view to) {
     if (from.empty()) {
         return;
     }
-    size_t at = text.find(from);
+    size_t at = FindBytes(text, from);
     if (at == std::string::npos) {
         return;
     }
@@ -53,7 +67,7 @@ void ReplaceBytes(std::string& text, std::string_view from, std::string_view to)
     std::string out;
     out.reserve(text.size());
     size_t copied = 0;
-    for (; at != std::string::npos; at = text.find(from, copied)) {
+    for (; at != std::string::npos; at = FindBytes(text, from, copied)) {
         out.append(text, copied, at - copied);
         out.append(to);
         copied = at + from.size();

@@ -25,8 +25,12 @@ std::string& TrimSpaces(std::string& text);
 std::string& TrimChar(std::string& text, char ch);
 
 // Exact byte-sequence search and replacement, for markup and addresses.
+// Where `part` first occurs at or after `from`; npos when it does not. Not
+// std::string::find, which stops at every byte that could start the part: a
+// hostile text can make that every byte.
+size_t FindBytes(std::string_view text, std::string_view part, size_t from = 0);
 inline bool Contains(std::string_view text, std::string_view part) {
-    return text.find(part) != std::string_view::npos;
+    return FindBytes(text, part) != std::string_view::npos;
 }
 // A to Z and a to z are the same; every other byte only itself.
 inline bool EqualsIgnoringCase(std::string_view a, std::string_view b) {

@@ -185,12 +185,7 @@ void CleanTitle(std::string& title, std::optional<std::string_view> term) {
     ChooseSideOfSeparator(title, term);
     TidyText(title);
     if (title.size() > kLongestTitle) {
-        size_t cut = 0;
-        for (size_t next = 0; next <= kLongestTitle;) {
-            cut = next;
-            next += IsLeadByte(static_cast<unsigned char>(title[next])) ? 2 : 1;
-        }
-        title.resize(cut);
+        CutOnCharBoundary(title, kLongestTitle);
         TrimSpaces(title);
     }
 }
@@ -229,6 +224,9 @@ void TidyFileName(std::string& name) {
     std::string lowered = name;
     LowerAscii(lowered);
     std::string stem(SplitFileName(name).stem);
+    // No longer than a title: a hostile link's name is carried by its find,
+    // and tidying it costs its length.
+    CutOnCharBoundary(stem, kLongestTitle);
     TidyText(stem);
     name = stem + std::string(SplitFileName(lowered).extension);
 }

@@ -31,8 +31,8 @@ void CleanTitle(std::string& title, std::optional<std::string_view> term);
 // unsafe in file names into spaces, and trims.
 void TidyText(std::string& text);
 
-// TidyText for the stem of a name that ends in a four-byte extension; the
-// extension is only lower-cased.
+// TidyText for the stem of a name that ends in a four-byte extension, the
+// stem first cut to kLongestTitle bytes; the extension is only lower-cased.
 void TidyFileName(std::string& name);
 
 }  // namespace bramix

@@ -18,6 +18,17 @@ std::string TrimmedOf(std::string text, char ch) {
     return TrimChar(text, ch);
 }
 
+TEST(FindBytesTest, FindsFromWhereItIsToldAndNeverPastTheEnd) {
+    EXPECT_EQ(FindBytes("a.b.c", ".c"), 3u);
+    EXPECT_EQ(FindBytes("a.b.c", ".", 2), 3u);
+    EXPECT_EQ(FindBytes("a.b.c", "", 5), 5u);
+    EXPECT_EQ(FindBytes("a.b.c", "", 6), std::string_view::npos);
+    EXPECT_EQ(FindBytes("", "x"), std::string_view::npos);
+    EXPECT_EQ(FindBytes(std::string_view(), "x"), std::string_view::npos);
+    EXPECT_EQ(FindBytes("a.b.c", "c.", 0), std::string_view::npos);
+    EXPECT_EQ(FindBytes(std::string(100000, '.') + ".tistory.com/", ".tistory.com/"), 100000u);
+}
+
 TEST(TrimSpacesTest, RemovesEveryWhiteSpaceByteAtBothEndsOnly) {
     EXPECT_EQ(Trimmed(" \t\r\n\v\fa b\t \n"), "a b");
     EXPECT_EQ(Trimmed("   "), "");

@@ -108,6 +108,12 @@ TEST(CleanTitleTest, LetsTheTermChooseWhenTheRightSideIsNotLonger) {
     EXPECT_EQ(Cleaned("ab :: cd"), "ab cd");
 }
 
+TEST(TidyFileNameTest, AHostileStemIsCutAndTheExtensionKept) {
+    std::string name = "a" + std::string(5000, '\xB0') + ".MP3";
+    TidyFileName(name);
+    EXPECT_EQ(name, "a" + std::string(kLongestTitle - 2, '\xB0') + ".mp3");  // whole characters
+}
+
 TEST(CleanTitleTest, AHostileLengthIsCutOnACharacterBoundary) {
     // Odd offsets for the two-byte characters, so that the limit falls inside one.
     std::string title = "a";
