@@ -301,28 +301,6 @@ TEST_F(GetCliTest, AnInterruptWhileWaitingForMoreLinesEndsAtOnce) {
     EXPECT_TRUE(web_.Requests().empty());
 }
 
-TEST_F(GetCliTest, ASecondSignalOfEitherKindEndsTheProgramAtOnce) {
-    for (const auto& signals : {std::pair{SIGINT, SIGTERM}, std::pair{SIGTERM, SIGINT}}) {
-        const int first = signals.first;
-        const int second = signals.second;
-        testing::ProcessOptions options;
-        options.keepInputOpen = true;
-        const auto start = std::chrono::steady_clock::now();
-        bool signalled = false;
-        options.onOutput = [&](int pid, const std::string&) {
-            if (!signalled && std::chrono::steady_clock::now() > start + 300ms) {
-                signalled = true;
-                kill(pid, first);
-                kill(pid, second);
-            }
-        };
-        const auto result =
-            RunProcess({BRAMIX_CLI, "get", "--dir=" + folder_.string(), "-"}, options);
-        // Which handler runs first is the kernel's choice; the other one ends it.
-        EXPECT_NE(result.signal, 0) << result.exitCode;
-    }
-}
-
 TEST_F(GetCliTest, ATypedNameIsKeptAsItStands) {
     // No extension, a dot that starts none, and letters code page 949 lacks.
     web_.Set("http://f.example.com/x", standin::Page("x"));

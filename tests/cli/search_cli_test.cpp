@@ -239,32 +239,60 @@ post tistory song.tistory.com/9 | Blog | 봄노래
     EXPECT_NE(std::find(asked.begin(), asked.end(), fileUrl), asked.end());
 }
 
-TEST_F(SearchCliTest, AStopReachesASearchWhoseReaderStoppedReading) {
-    // More finds than a pipe holds, to a reader that never reads them.
-    std::string world = "post tistory many.tistory.com/1 | Blog | 봄노래 모음\n";
-    for (int i = 0; i < 3000; ++i) {
-        world += "  attach cfile5.uf.tistory.com/attach/M" + std::to_string(i) + " | 봄노래 " +
-                 std::to_string(i) + ".mp3\n";
-    }
-    ServeWorld(standin::World::Parse(world));
-    testing::ProcessOptions options;
-    options.outputUnread = true;
-    std::chrono::steady_clock::time_point asked{};
-    std::chrono::steady_clock::time_point signalled{};
-    options.onOutput = [&](int pid, const std::string&) {
-        const auto now = std::chrono::steady_clock::now();
-        if (asked == std::chrono::steady_clock::time_point{} && !web_.Requests().empty()) {
-            asked = now;
-        } else if (asked != std::chrono::steady_clock::time_point{} &&
-                   signalled == std::chrono::steady_clock::time_point{} && now > asked + 1s) {
-            signalled = now;
-            kill(pid, SIGINT);
+// A post of more finds than a pipe holds: a search whose reader never reads
+// them is stuck in a write.
+class StuckSearchTest : public SearchCliTest {
+protected:
+    void SetUp() override {
+        SearchCliTest::SetUp();
+        std::string world = "post tistory many.tistory.com/1 | Blog | 봄노래 모음\n";
+        for (int i = 0; i < 3000; ++i) {
+            world += "  attach cfile5.uf.tistory.com/attach/M" + std::to_string(i) + " | 봄노래 " +
+                     std::to_string(i) + ".mp3\n";
         }
-    };
-    const auto result = RunProcess({BRAMIX_CLI, "search", "http://many.tistory.com/1"}, options);
+        ServeWorld(standin::World::Parse(world));
+    }
+
+    // Runs the search, its output unread, and once it has been stuck for a
+    // second sends `signals`, one each time its output is looked at.
+    testing::ProcessResult RunStuck(std::vector<int> signals,
+                                    std::chrono::steady_clock::time_point& firstSignal) {
+        testing::ProcessOptions options;
+        options.outputUnread = true;
+        std::chrono::steady_clock::time_point asked{};
+        options.onOutput = [&](int pid, const std::string&) {
+            const auto now = std::chrono::steady_clock::now();
+            if (asked == std::chrono::steady_clock::time_point{}) {
+                asked = web_.Requests().empty() ? asked : now;
+            } else if (!signals.empty() && now > asked + 1s) {
+                if (firstSignal == std::chrono::steady_clock::time_point{}) {
+                    firstSignal = now;
+                }
+                kill(pid, signals.front());
+                signals.erase(signals.begin());
+            }
+        };
+        return RunProcess({BRAMIX_CLI, "search", "http://many.tistory.com/1"}, options);
+    }
+};
+
+TEST_F(StuckSearchTest, AStopEndsItAll) {
+    std::chrono::steady_clock::time_point signalled{};
+    const auto result = RunStuck({SIGINT}, signalled);
     EXPECT_EQ(result.exitCode, 130);
+    EXPECT_EQ(result.signal, 0);
     ASSERT_NE(signalled, std::chrono::steady_clock::time_point{});
     EXPECT_LT(std::chrono::steady_clock::now() - signalled, 2s);
+}
+
+// The first signal leaves it 450 ms to end; a second one of either kind,
+// 50 ms later, ends it at once.
+TEST_F(StuckSearchTest, ASecondSignalOfEitherKindEndsTheProgramAtOnce) {
+    for (const auto& signals : {std::vector{SIGINT, SIGTERM}, std::vector{SIGTERM, SIGINT}}) {
+        std::chrono::steady_clock::time_point signalled{};
+        const auto result = RunStuck(signals, signalled);
+        EXPECT_EQ(result.signal, signals[1]) << result.exitCode;
+    }
 }
 
 TEST_F(SearchCliTest, AReaderThatGoesAwayEndsTheSearchQuietly) {
