@@ -8,19 +8,19 @@ namespace bramix::cli {
 
 namespace {
 
-const OptionSpec* FindLong(std::span<const OptionSpec> specs, std::string_view name) {
-    for (const OptionSpec& spec : specs) {
-        if (name == spec.name) {
-            return &spec;
+const KnownOption* FindLong(std::span<const KnownOption> known, std::string_view name) {
+    for (const KnownOption& option : known) {
+        if (name == option.name) {
+            return &option;
         }
     }
     return nullptr;
 }
 
-const OptionSpec* FindShort(std::span<const OptionSpec> specs, char name) {
-    for (const OptionSpec& spec : specs) {
-        if (spec.shortName != 0 && spec.shortName == name) {
-            return &spec;
+const KnownOption* FindShort(std::span<const KnownOption> known, char name) {
+    for (const KnownOption& option : known) {
+        if (option.shortName != 0 && option.shortName == name) {
+            return &option;
         }
     }
     return nullptr;
@@ -29,7 +29,7 @@ const OptionSpec* FindShort(std::span<const OptionSpec> specs, char name) {
 }  // namespace
 
 std::optional<Arguments> Arguments::Parse(std::span<char* const> args,
-                                          std::span<const OptionSpec> specs, std::string& error) {
+                                          std::span<const KnownOption> known, std::string& error) {
     Arguments parsed;
     bool optionsEnded = false;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -42,21 +42,21 @@ std::optional<Arguments> Arguments::Parse(std::span<char* const> args,
             const size_t equals = arg.find('=');
             const std::string name =
                 arg.substr(2, equals == std::string::npos ? equals : equals - 2);
-            const OptionSpec* spec = FindLong(specs, name);
-            if (spec == nullptr) {
+            const KnownOption* option = FindLong(known, name);
+            if (option == nullptr) {
                 error = "unknown option '" + Printable("--" + name) + "'";
                 return std::nullopt;
             }
-            if (!spec->takesValue) {
+            if (!option->takesValue) {
                 if (equals != std::string::npos) {
                     error = "option '--" + name + "' takes no value";
                     return std::nullopt;
                 }
-                parsed.options_.emplace_back(spec->name, "");
+                parsed.options_.emplace_back(option->name, "");
             } else if (equals != std::string::npos) {
-                parsed.options_.emplace_back(spec->name, arg.substr(equals + 1));
+                parsed.options_.emplace_back(option->name, arg.substr(equals + 1));
             } else if (i + 1 < args.size()) {
-                parsed.options_.emplace_back(spec->name, args[++i]);
+                parsed.options_.emplace_back(option->name, args[++i]);
             } else {
                 error = "option '--" + name + "' needs a value";
                 return std::nullopt;
@@ -64,19 +64,19 @@ std::optional<Arguments> Arguments::Parse(std::span<char* const> args,
         } else {
             // Short options: flags may group, the last may take a value.
             for (size_t k = 1; k < arg.size(); ++k) {
-                const OptionSpec* spec = FindShort(specs, arg[k]);
-                if (spec == nullptr) {
+                const KnownOption* option = FindShort(known, arg[k]);
+                if (option == nullptr) {
                     error = "unknown option '-" + Printable(arg.substr(k, 1)) + "'";
                     return std::nullopt;
                 }
-                if (!spec->takesValue) {
-                    parsed.options_.emplace_back(spec->name, "");
+                if (!option->takesValue) {
+                    parsed.options_.emplace_back(option->name, "");
                     continue;
                 }
                 if (k + 1 < arg.size()) {
-                    parsed.options_.emplace_back(spec->name, arg.substr(k + 1));
+                    parsed.options_.emplace_back(option->name, arg.substr(k + 1));
                 } else if (i + 1 < args.size()) {
-                    parsed.options_.emplace_back(spec->name, args[++i]);
+                    parsed.options_.emplace_back(option->name, args[++i]);
                 } else {
                     error = "option '-" + std::string(1, arg[k]) + "' needs a value";
                     return std::nullopt;

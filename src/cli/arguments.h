@@ -11,7 +11,7 @@
 
 namespace bramix::cli {
 
-struct OptionSpec {
+struct KnownOption {
     const char* name;  // without the dashes
     char shortName;    // 0: none
     bool takesValue;
@@ -22,7 +22,7 @@ public:
     // Sets `error` to one line naming the problem and returns nothing when an
     // option is unknown or lacks its value.
     static std::optional<Arguments> Parse(std::span<char* const> args,
-                                          std::span<const OptionSpec> specs, std::string& error);
+                                          std::span<const KnownOption> known, std::string& error);
 
     bool Has(const char* name) const;
     // The value given last, when the option was given.

@@ -34,7 +34,7 @@ namespace bramix::cli {
 
 namespace {
 
-constexpr OptionSpec kOptions[] = {
+constexpr KnownOption kOptions[] = {
     {"dir", 'd', true},
     {"attempts", 'n', true},
     {"quiet", 'q', false},

@@ -35,7 +35,7 @@ using Clock = std::chrono::steady_clock;
 // A stopped job ends within this, whatever it was waiting for.
 constexpr std::chrono::milliseconds kLongestStop{450};
 
-constexpr OptionSpec kOptions[] = {
+constexpr KnownOption kOptions[] = {
     {"order", 'o', true},  {"matched", 'm', false}, {"format", 'f', true},
     {"quiet", 'q', false}, {"help", 'h', false},
 };

@@ -92,7 +92,7 @@ const std::vector<Replacement>& TitleReplacements() {
     return table;
 }
 
-// Bytes of one set of file-name separators and shell specials, overwritten
+// Bytes that separate paths or mean something to a shell, overwritten
 // with spaces by TidyText.
 bool IsUnsafeInFileName(char c) {
     switch (c) {

@@ -133,7 +133,7 @@ TEST(TidyTextTest, CollapsesPunctuationRuns) {
     EXPECT_EQ(Tidied("amp;amp;amp;"), "amp;");
 }
 
-TEST(TidyTextTest, TurnsFileNameSpecialsIntoSpaces) {
+TEST(TidyTextTest, TurnsPathAndShellCharactersIntoSpaces) {
     EXPECT_EQ(Tidied("a\\b/c:d*e?f\"g<h>i|j_k+l"), "a b c d e f g h i j k l");
     EXPECT_EQ(Tidied("a\xA1\xA1"
                      "b"),
