@@ -9,8 +9,8 @@ cpack=$1 build=$2 version=$3 window=$4
 
 for tool in dpkg-deb dpkg-shlibdeps; do
     if ! command -v "$tool" > /dev/null; then
-        echo "skipped: $tool (dpkg-dev) is not installed"
-        exit 77
+        echo "missing: $tool (dpkg-dev) is not installed (scripts/install-deps installs it)" >&2
+        exit 1
     fi
 done
 out=$(mktemp -d)

@@ -5,8 +5,8 @@
 set -euo pipefail
 
 if ! command -v desktop-file-validate > /dev/null; then
-    echo "skipped: desktop-file-validate (desktop-file-utils) is not installed"
-    exit 77
+    echo "missing: desktop-file-validate (desktop-file-utils) is not installed (scripts/install-deps installs it)" >&2
+    exit 1
 fi
 if ! out=$(desktop-file-validate "$1" 2>&1) || [ -n "$out" ]; then
     echo "$out"

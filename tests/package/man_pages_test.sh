@@ -6,8 +6,8 @@
 set -euo pipefail
 
 if ! command -v groff > /dev/null; then
-    echo "skipped: groff (groff-base) is not installed"
-    exit 77
+    echo "missing: groff (groff-base) is not installed (scripts/install-deps installs it)" >&2
+    exit 1
 fi
 fail=0
 for page in "$@"; do
@@ -19,7 +19,7 @@ for page in "$@"; do
             fail=1
         fi
     done
-    if command -v lexgrog > /dev/null && ! lexgrog "$page" > /dev/null; then
+    if ! lexgrog "$page" > /dev/null; then
         echo "$page: lexgrog finds no whatis entry in NAME"
         fail=1
     fi

@@ -7,8 +7,8 @@ set -euo pipefail
 metainfo=$1 desktop=$2 icon=$3
 
 if ! command -v appstreamcli > /dev/null; then
-    echo "skipped: appstreamcli (appstream) is not installed"
-    exit 77
+    echo "missing: appstreamcli (appstream) is not installed (scripts/install-deps installs it)" >&2
+    exit 1
 fi
 status=0
 out=$(appstreamcli validate --no-net --no-color "$metainfo" 2>&1) || status=$?
