@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/code_page.h"
+#include "base/text_helpers.h"
 
 namespace bramix {
 
@@ -22,16 +23,13 @@ void DebugTrace(std::string_view text) {
     if (!TraceEnabled()) {
         return;
     }
-    std::string utf8 = AnsiToUtf8(text);
     // Addresses from pages go into traces: their control bytes must not
     // steer the terminal. A text's own closing line break stays.
-    for (size_t i = 0; i < utf8.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(utf8[i]);
-        if ((byte < 0x20 || byte == 0x7F) && !(byte == '\n' && i + 1 == utf8.size())) {
-            utf8[i] = '?';
-        }
+    std::string shown = MaskControlBytes(ValidUtf8(text), '?');
+    if (text.ends_with('\n')) {
+        shown.back() = '\n';
     }
-    std::fwrite(utf8.data(), 1, utf8.size(), stderr);
+    std::fwrite(shown.data(), 1, shown.size(), stderr);
 }
 
 void DebugTraceFormat(const char* format, ...) {

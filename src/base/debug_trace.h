@@ -1,7 +1,8 @@
 #pragma once
 
 // Trace sinks. Texts are discarded unless the environment variable
-// BRAMIX_TRACE is set, in which case they go to standard error (as UTF-8).
+// BRAMIX_TRACE is set, in which case they go to standard error. Texts are
+// UTF-8; a byte sequence that is not is shown as U+FFFD.
 // Any thread.
 
 #include <string_view>
@@ -10,7 +11,8 @@ namespace bramix {
 
 void DebugTrace(std::string_view text);
 
-// printf-style; the arguments are code page 949 texts and numbers.
+// printf-style; the arguments are UTF-8 texts and numbers. The search side
+// converts its code page 949 texts (AnsiToUtf8) before it traces them.
 void DebugTraceFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 }  // namespace bramix

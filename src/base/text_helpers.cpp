@@ -76,4 +76,14 @@ void ReplaceBytes(std::string& text, std::string_view from, std::string_view to)
     text.swap(out);
 }
 
+std::string MaskControlBytes(std::string_view text, char replacement) {
+    std::string masked(text);
+    for (char& c : masked) {
+        if (IsControlByte(static_cast<unsigned char>(c))) {
+            c = replacement;
+        }
+    }
+    return masked;
+}
+
 }  // namespace bramix

@@ -13,6 +13,15 @@ inline bool IsSpaceByte(unsigned char c) {
     return c == ' ' || (c >= 0x09 && c <= 0x0D);
 }
 
+// 0x00 to 0x1F and 0x7F: bytes that steer a terminal or end a field.
+inline bool IsControlByte(unsigned char c) {
+    return c < 0x20 || c == 0x7F;
+}
+
+// The text with every control byte replaced by `replacement`: for names,
+// fields and echoes that must not steer a terminal or break a line.
+std::string MaskControlBytes(std::string_view text, char replacement);
+
 // A byte with the high bit set starts a two-byte character.
 inline bool IsLeadByte(unsigned char c) {
     return c >= 0x80;

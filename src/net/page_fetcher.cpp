@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/code_page.h"
 #include "base/debug_trace.h"
 #include "base/text_helpers.h"
 #include "net/address.h"
@@ -197,7 +198,7 @@ bool HttpPageReader::Open(const std::string& url) {
     // that closes right after its headers answered all the same.
     if (!transfer_->headersDone) {  // the transfer ended before them
         result_ = transfer_->Failure();
-        DebugTraceFormat("Open... %s %s\n", Describe(result_).c_str(), url_.c_str());
+        DebugTraceFormat("Open... %s %s\n", Describe(result_).c_str(), AnsiToUtf8(url_).c_str());
         return false;
     }
     const long status = transfer_->status;
@@ -227,10 +228,11 @@ bool HttpPageReader::ReadAll(std::string& text) {
     }
     transfer.body = nullptr;
     if (transfer.cut) {
-        DebugTraceFormat("Read... %u %s\n", static_cast<unsigned>(text.size()), url_.c_str());
+        DebugTraceFormat("Read... %u %s\n", static_cast<unsigned>(text.size()),
+                         AnsiToUtf8(url_).c_str());
     } else if (transfer.result != CURLE_OK) {
         result_ = transfer.Failure();
-        DebugTraceFormat("Read... %s %s\n", Describe(result_).c_str(), url_.c_str());
+        DebugTraceFormat("Read... %s %s\n", Describe(result_).c_str(), AnsiToUtf8(url_).c_str());
         text.clear();
         return false;
     }
