@@ -17,15 +17,25 @@
 
 namespace bramix {
 
-inline constexpr int DOWNLOAD_EV_PROGRESS = 101;  // value: bytes in the file; data: total or 0
-inline constexpr int DOWNLOAD_EV_END = 102;       // data: address of the DownloadJob
+// The events of a download, by their historic names.
+enum class DownloadEvent { DOWNLOAD_EV_PROGRESS, DOWNLOAD_EV_END };
 
 // A file server gets longer to answer a connect than a search page does.
 inline constexpr std::chrono::seconds kDownloadConnectTimeout{30};
 
-// Called on the worker thread, synchronously; the result is ignored. It must
-// not wait for the worker thread.
-using DownloadEventCallback = std::function<int(int code, uint64_t value, intptr_t data)>;
+struct DownloadJob;
+
+// Told on the worker thread, synchronously: the worker goes on when a call
+// has returned, so a listener must not wait for the worker thread.
+class DownloadListener {
+public:
+    virtual ~DownloadListener() = default;
+    // DOWNLOAD_EV_PROGRESS: the bytes in the file so far, and its whole size
+    // (0: unknown).
+    virtual void OnProgress(uint64_t bytes, uint64_t total) = 0;
+    // DOWNLOAD_EV_END: once, last; the job's results are written.
+    virtual void OnEnd(const DownloadJob& job) = 0;
+};
 
 // How a download ended.
 enum class DownloadOutcome {
@@ -42,9 +52,9 @@ enum class DownloadOutcome {
 // the results before its end event, and the starter reads them during or
 // after that event.
 struct DownloadJob {
-    std::string url;   // bytes as given; escaped on the wire
-    std::string path;  // UTF-8: the file's name once whole; see nameFromAnswer
-    DownloadEventCallback callback;
+    std::string url;                       // bytes as given; escaped on the wire
+    std::string path;                      // UTF-8: the file's name once whole; see nameFromAnswer
+    DownloadListener* listener = nullptr;  // outlives the worker
     StopFlag stopFlag{0};
 
     // Waited out, interruptibly, before the transfer: the pause before a
@@ -83,8 +93,8 @@ struct DownloadJob {
 // command line.
 std::string Describe(DownloadOutcome outcome, const std::string& detail);
 
-// Runs one download. Returns 0 in every case; the end event is always its
-// last act, raised exactly once.
-int DownloadThreadProc(DownloadJob* job);
+// Runs one download. The end event is always its last act, raised exactly
+// once.
+void DownloadThreadProc(DownloadJob* job);
 
 }  // namespace bramix

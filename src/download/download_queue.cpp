@@ -87,6 +87,19 @@ std::string ProgressTip(const DownloadEntry& entry) {
     return tip;
 }
 
+class DownloadQueue::AttemptListener : public DownloadListener {
+public:
+    AttemptListener(DownloadQueue& queue, uint64_t attempt) : queue_(queue), attempt_(attempt) {}
+    void OnProgress(uint64_t bytes, uint64_t total) override {
+        queue_.OnWorkerProgress(attempt_, bytes, total);
+    }
+    void OnEnd(const DownloadJob&) override { queue_.OnWorkerEnd(attempt_); }
+
+private:
+    DownloadQueue& queue_;
+    uint64_t attempt_;
+};
+
 DownloadQueue::DownloadQueue(std::string folder, Poster post, Listener listener)
     : folder_(std::move(folder)), post_(std::move(post)), listener_(std::move(listener)) {}
 
@@ -185,11 +198,8 @@ void DownloadQueue::StartNextDownload() {
         std::max(std::chrono::duration_cast<std::chrono::milliseconds>(entry.retryAt - now),
                  std::chrono::milliseconds(0));
     job_->pausing = job_->retryPause.count() > 0;
-    const uint64_t attempt = ++attempt_;
-    job_->callback = [this, attempt](int code, uint64_t value, intptr_t data) {
-        OnWorkerEvent(attempt, code, value, data);
-        return 0;
-    };
+    jobListener_ = std::make_unique<AttemptListener>(*this, ++attempt_);
+    job_->listener = jobListener_.get();
     worker_ = std::thread(DownloadThreadProc, job_.get());
 
     entry.state = DL_RUNNING;
@@ -202,26 +212,27 @@ void DownloadQueue::StartNextDownload() {
     ListChanged();
 }
 
-void DownloadQueue::OnWorkerEvent(uint64_t attempt, int code, uint64_t value, intptr_t data) {
+void DownloadQueue::OnWorkerProgress(uint64_t attempt, uint64_t bytes, uint64_t total) {
     if (closingForWorker_) {
         return;
     }
-    if (code == DOWNLOAD_EV_PROGRESS) {
-        // The first report of each download is shown at once, then one per
-        // interval: a fast transfer must not flood the owner's thread.
-        const uint32_t now = TickCount();
-        if (!forceProgress_ && now - lastProgressTick_ < kProgressIntervalMs) {
-            return;
-        }
-        lastProgressTick_ = now;
-        forceProgress_ = false;
-        Post([this, attempt, value, total = static_cast<uint64_t>(data)] {
-            OnProgress(attempt, value, total);
-        });
-    } else if (code == DOWNLOAD_EV_END) {
-        forceProgress_ = true;
-        Post([this, attempt] { OnEnd(attempt); });
+    // The first report of each download is shown at once, then one per
+    // interval: a fast transfer must not flood the owner's thread.
+    const uint32_t now = TickCount();
+    if (!forceProgress_ && now - lastProgressTick_ < kProgressIntervalMs) {
+        return;
     }
+    lastProgressTick_ = now;
+    forceProgress_ = false;
+    Post([this, attempt, bytes, total] { OnProgress(attempt, bytes, total); });
+}
+
+void DownloadQueue::OnWorkerEnd(uint64_t attempt) {
+    if (closingForWorker_) {
+        return;
+    }
+    forceProgress_ = true;
+    Post([this, attempt] { OnEnd(attempt); });
 }
 
 void DownloadQueue::OnProgress(uint64_t attempt, uint64_t bytes, uint64_t total) {

@@ -135,9 +135,11 @@ public:
 
 private:
     void StartNextDownload();
-    // Events carry the attempt they belong to; one that Remove ended is
-    // forgotten.
-    void OnWorkerEvent(uint64_t attempt, int code, uint64_t value, intptr_t data);  // worker
+    // The worker's events, tagged with the attempt they belong to: one that
+    // Remove ended is forgotten.
+    class AttemptListener;
+    void OnWorkerProgress(uint64_t attempt, uint64_t bytes, uint64_t total);  // worker
+    void OnWorkerEnd(uint64_t attempt);                                       // worker
     void OnProgress(uint64_t attempt, uint64_t bytes, uint64_t total);
     void OnEnd(uint64_t attempt);
     void WaitBehindTheOthers(DownloadEntry& entry);
@@ -165,6 +167,7 @@ private:
     bool removeEnabled_ = false;
 
     std::unique_ptr<DownloadJob> job_;
+    std::unique_ptr<AttemptListener> jobListener_;
     std::thread worker_;
     uint64_t attempt_ = 0;  // of the latest worker started
     std::atomic<bool> forceProgress_{true};

@@ -377,8 +377,8 @@ private:
             const Answer& answer = self->answer_;
             const bool knowsTotal = answer.length && *answer.length != UINT64_MAX;
             const uint64_t total = knowsTotal ? self->offset_ + *answer.length : 0;
-            if (self->job_.callback) {
-                self->job_.callback(DOWNLOAD_EV_PROGRESS, inFile, static_cast<intptr_t>(total));
+            if (self->job_.listener != nullptr) {
+                self->job_.listener->OnProgress(inFile, total);
             }
         }
         return 0;
@@ -431,17 +431,16 @@ std::string Describe(DownloadOutcome outcome, const std::string& detail) {
     return detail;
 }
 
-int DownloadThreadProc(DownloadJob* job) {
+void DownloadThreadProc(DownloadJob* job) {
     const Result result = Download(*job);
     job->outcome = result.outcome;
     job->detail = result.detail;
     if (!job->succeeded()) {
         DebugTraceFormat("URLDownloadToFile... %s\n", Describe(job->outcome, job->detail).c_str());
     }
-    if (job->callback) {
-        job->callback(DOWNLOAD_EV_END, 0, reinterpret_cast<intptr_t>(job));
+    if (job->listener != nullptr) {
+        job->listener->OnEnd(*job);
     }
-    return 0;
 }
 
 }  // namespace bramix

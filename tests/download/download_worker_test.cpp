@@ -28,14 +28,7 @@ protected:
     void SetUp() override {
         WebTest::SetUp();
         job_.path = Path("song.mp3");
-        job_.callback = [this](int code, uint64_t value, intptr_t data) {
-            std::lock_guard lock(mutex_);
-            events_.push_back({code, value, data});
-            if (code == DOWNLOAD_EV_END) {
-                succeededAtEnd_ = reinterpret_cast<DownloadJob*>(data)->succeeded() ? 1 : 0;
-            }
-            return 0;
-        };
+        job_.listener = &recorder_;
     }
     std::string Path(const std::string& name) const { return (folder_ / name).string(); }
 
@@ -65,10 +58,34 @@ protected:
         return Clock::now() - stopped;
     }
 
-    std::vector<std::tuple<int, uint64_t, intptr_t>> Progress() const {
-        std::vector<std::tuple<int, uint64_t, intptr_t>> progress;
+    // The worker's events: progress with its bytes and total, and the end
+    // with the job it ended.
+    using Event = std::tuple<DownloadEvent, uint64_t, uint64_t>;
+    struct Recorder : DownloadListener {
+        DownloadWorkerTest& test;
+        std::function<void()> onProgress;  // after each progress event
+        explicit Recorder(DownloadWorkerTest& owner) : test(owner) {}
+        void OnProgress(uint64_t bytes, uint64_t total) override {
+            {
+                std::lock_guard lock(test.mutex_);
+                test.events_.push_back({DownloadEvent::DOWNLOAD_EV_PROGRESS, bytes, total});
+            }
+            if (onProgress) {
+                onProgress();
+            }
+        }
+        void OnEnd(const DownloadJob& job) override {
+            std::lock_guard lock(test.mutex_);
+            test.events_.push_back({DownloadEvent::DOWNLOAD_EV_END, 0, 0});
+            test.endedJob_ = &job;
+            test.succeededAtEnd_ = job.succeeded() ? 1 : 0;
+        }
+    };
+
+    std::vector<Event> Progress() const {
+        std::vector<Event> progress;
         for (const auto& event : events_) {
-            if (std::get<0>(event) == DOWNLOAD_EV_PROGRESS) {
+            if (std::get<0>(event) == DownloadEvent::DOWNLOAD_EV_PROGRESS) {
                 progress.push_back(event);
             }
         }
@@ -79,8 +96,10 @@ protected:
     const std::filesystem::path& folder_ = temp_.path();
     DownloadJob job_;
     std::mutex mutex_;
-    std::vector<std::tuple<int, uint64_t, intptr_t>> events_;
+    std::vector<Event> events_;
+    const DownloadJob* endedJob_ = nullptr;
     int succeededAtEnd_ = -1;
+    Recorder recorder_{*this};
 };
 
 TEST_F(DownloadWorkerTest, WritesTheFileAndReportsProgressThenTheEnd) {
@@ -92,8 +111,8 @@ TEST_F(DownloadWorkerTest, WritesTheFileAndReportsProgressThenTheEnd) {
     EXPECT_EQ(temp_.Contents(), std::vector<std::string>{"song.mp3"});  // no .part left
     EXPECT_FALSE(job_.partIsOurs);
     ASSERT_FALSE(events_.empty());
-    EXPECT_EQ(std::get<0>(events_.back()), DOWNLOAD_EV_END);
-    EXPECT_EQ(std::get<2>(events_.back()), reinterpret_cast<intptr_t>(&job_));
+    EXPECT_EQ(std::get<0>(events_.back()), DownloadEvent::DOWNLOAD_EV_END);
+    EXPECT_EQ(endedJob_, &job_);
     const auto progress = Progress();
     ASSERT_FALSE(progress.empty());
     uint64_t last = 0;
@@ -240,11 +259,10 @@ TEST_F(DownloadWorkerTest, NeverWritesOverAFile) {
     // A file that takes the name while the download runs: the download takes
     // another name when it is whole.
     web_.Set(kUrl, standin::Trickle("mine", 2, 200ms));
-    job_.callback = [this](int code, uint64_t, intptr_t) {
-        if (code == DOWNLOAD_EV_PROGRESS && !std::filesystem::exists(Path("song.mp3"))) {
+    recorder_.onProgress = [this] {
+        if (!std::filesystem::exists(Path("song.mp3"))) {
             std::ofstream(Path("song.mp3")) << "theirs";
         }
-        return 0;
     };
     Download(kUrl);
     EXPECT_TRUE(job_.succeeded()) << job_.detail;
@@ -278,7 +296,7 @@ TEST_F(DownloadWorkerTest, ResumesWhereThePartEndsWhenTheServerAllows) {
     EXPECT_EQ(requests[0].Header("Range"), "bytes=400000-");
     EXPECT_EQ(requests[0].Header("If-Range"), "\"v1\"");
     EXPECT_GE(std::get<1>(Progress().front()), 400000u);  // progress counts the file
-    EXPECT_EQ(std::get<2>(Progress().front()), 1000000);
+    EXPECT_EQ(std::get<2>(Progress().front()), 1000000u);
 }
 
 TEST_F(DownloadWorkerTest, StartsOverWhenTheFileChangedOrCannotBeResumed) {

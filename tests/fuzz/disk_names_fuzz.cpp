@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "base/code_page.h"
+#include "base/text_helpers.h"
 #include "download/disk_names.h"
 #include "fuzz_support.h"
 
@@ -17,8 +18,8 @@ namespace {
 
 using namespace bramix;
 
-bool IsControlByte(char c) {
-    return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+bool IsControl(char c) {
+    return IsControlByte(static_cast<unsigned char>(c));
 }
 
 // A plain name of this folder, as the file system takes it, in valid UTF-8,
@@ -28,7 +29,7 @@ void CheckPlainName(std::string_view name) {
     FUZZ_CHECK(name.find_first_not_of('.') != std::string_view::npos);  // nothing hidden
     FUZZ_CHECK(fuzz::IsValidUtf8(name));
     FUZZ_CHECK(name.find('/') == std::string_view::npos);
-    FUZZ_CHECK(std::none_of(name.begin(), name.end(), IsControlByte));
+    FUZZ_CHECK(std::none_of(name.begin(), name.end(), IsControl));
     FUZZ_CHECK(name.front() != ' ' && name.back() != ' ');
 }
 
@@ -78,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool plainExtension =
         extension.size() <= 64 && fuzz::IsValidUtf8(extension) &&
         extension.find('/') == std::string::npos &&
-        std::none_of(extension.begin(), extension.end(), IsControlByte) &&
+        std::none_of(extension.begin(), extension.end(), IsControl) &&
         (extension.empty() || (extension.front() != ' ' && extension.back() != ' '));
     if (plainExtension) {
         FUZZ_CHECK(safe.size() >= extension.size() &&
