@@ -3,6 +3,8 @@
 #include <iconv.h>
 
 #include <algorithm>
+#include <bit>
+#include <cstddef>
 
 namespace bramix {
 
@@ -28,7 +30,8 @@ public:
     IconvHandle(const IconvHandle&) = delete;
     IconvHandle& operator=(const IconvHandle&) = delete;
 
-    bool valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+    // iconv_open tells its failure as the handle (iconv_t)-1.
+    bool valid() const { return std::bit_cast<std::ptrdiff_t>(cd_) != -1; }
     iconv_t get() const { return cd_; }
 
 private:

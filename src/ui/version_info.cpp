@@ -9,20 +9,29 @@ namespace bramix::ui {
 
 namespace {
 
+// Reads `count` records of a plain type from where the file stands.
+template <typename Record>
+bool ReadRecords(std::ifstream& file, Record* records, size_t count) {
+    std::string bytes(sizeof(Record) * count, '\0');
+    if (!file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()))) {
+        return false;
+    }
+    std::memcpy(records, bytes.data(), bytes.size());
+    return true;
+}
+
 // The bytes of the named section of a 64-bit ELF file, or empty.
 std::string ReadSection(const std::string& path, const std::string& name) {
     std::ifstream file(path, std::ios::binary);
     Elf64_Ehdr header{};
-    if (!file.read(reinterpret_cast<char*>(&header), sizeof header) ||
-        std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 ||
+    if (!ReadRecords(file, &header, 1) || std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 ||
         header.e_ident[EI_CLASS] != ELFCLASS64 || header.e_shentsize != sizeof(Elf64_Shdr) ||
         header.e_shstrndx >= header.e_shnum) {
         return {};
     }
     std::vector<Elf64_Shdr> sections(header.e_shnum);
     file.seekg(static_cast<std::streamoff>(header.e_shoff));
-    if (!file.read(reinterpret_cast<char*>(sections.data()),
-                   static_cast<std::streamsize>(sections.size() * sizeof(Elf64_Shdr)))) {
+    if (!ReadRecords(file, sections.data(), sections.size())) {
         return {};
     }
     auto contents = [&file](const Elf64_Shdr& section) {
