@@ -11,7 +11,7 @@ void AppendPercentEscape(std::string& out, unsigned char byte) {
     out += kHex[byte & 0x0F];
 }
 
-std::string UrlEncode(std::string text) {
+std::string UrlEncode(std::string_view text) {
     std::string out;
     out.reserve(text.size() * 3);
     for (const char ch : text) {

@@ -14,7 +14,7 @@ void AppendPercentEscape(std::string& out, unsigned char byte);
 
 // Query-string form: letters, digits, '-', '_' and '.' stay, white space becomes
 // '+', every other byte becomes %XX.
-std::string UrlEncode(std::string text);
+std::string UrlEncode(std::string_view text);
 
 // "%XX" escapes and '+' decoded. A '%' with fewer than two characters after it
 // stays as it is; the input is never read past its end.
