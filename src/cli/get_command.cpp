@@ -1,9 +1,6 @@
 // bramix-cli get: downloads files through the same worker, queue and naming
 // rules as the window's download list, one after another.
 
-#include <poll.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -11,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,10 +18,11 @@
 #include "cli/commands.h"
 #include "cli/help.h"
 #include "cli/interrupt.h"
+#include "cli/line_reader.h"
 #include "cli/terminal.h"
 #include "download/disk_names.h"
+#include "download/download_plan.h"
 #include "download/download_queue.h"
-#include "download/partial_file.h"
 #include "download/task_loop.h"
 #include "net/address.h"
 #include "net/http_request.h"
@@ -80,134 +79,86 @@ std::string FullFolderPath(const std::string& folder) {
     return text;
 }
 
-// A file to fetch, as the command line or a list names it.
-struct Target {
-    std::string url;
-    // A find's line: its address and name in code page 949, as the window
-    // would have them. Otherwise typed: the address and name (maybe empty:
-    // the server's, else the address's) as given, in UTF-8.
-    bool fromFind;
-    std::string name;
-};
+// The longest line of a list, and the longest address, typed or listed:
+// what is longer is no address, and the list is read with little memory.
+constexpr size_t kLongestLine = 64 * 1024;
+constexpr size_t kLongestAddress = 8 * 1024;
 
-// One line of standard input, waiting for it no longer than an interrupt
-// comes: false at the end of the input, on an interrupt or when it cannot
-// be read (`readError` then holds the errno).
-bool ReadLine(std::string& line, std::string& pending, int& readError) {
-    for (;;) {
-        if (const size_t end = pending.find('\n'); end != std::string::npos) {
-            line = pending.substr(0, end);
-            pending.erase(0, end + 1);
-            return true;
-        }
-        if (Interrupted()) {
-            return false;
-        }
-        pollfd input{STDIN_FILENO, POLLIN, 0};
-        if (poll(&input, 1, 50) <= 0) {
-            continue;
-        }
-        char buffer[65536];
-        const ssize_t n = read(STDIN_FILENO, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0) {
-            readError = errno;
-            return false;
-        }
-        if (n == 0) {  // the end: a last line without its line break counts
-            line = std::move(pending);
-            pending.clear();
-            return !line.empty();
-        }
-        pending.append(buffer, static_cast<size_t>(n));
-    }
+// An address typed or listed in UTF-8, and the name to save under (empty:
+// the server's, else the address's).
+DownloadEntry TypedEntry(const std::string& url, const std::string& name) {
+    const bool naverLink = IsNaverLink(url, "");
+    return EntryForAddress(url, name, Utf8FileNameFromLink(url),
+                           [naverLink](const std::string& disposition) {
+                               return AnsiToUtf8(NameFromDisposition(disposition, naverLink));
+                           });
 }
 
-// The lines of standard input: finds' lines (TSV or JSON), or addresses with
-// an optional TAB and name. Every other line is reported and counted, and
-// so is input that cannot be read.
-std::vector<Target> ReadList(int& badLines) {
+// One line of a list: a find's line (TSV or JSON), or an address with an
+// optional TAB and name. Empty, with what is wrong in `problem`, otherwise.
+std::optional<DownloadEntry> EntryOfLine(const std::string& line, std::string& problem) {
+    if (const auto find = ParseFindLine(line)) {
+        if (find->fileUrl.size() > kLongestAddress) {
+            problem = "holds an address longer than 8 KiB";
+            return std::nullopt;
+        }
+        if (IsDownloadAddress(find->fileUrl)) {
+            return EntryForFind(find->fileName, "", find->fileUrl);
+        }
+    }
+    const size_t tab = line.find('\t');
+    const std::string address = line.substr(0, tab);
+    const std::string name = tab == std::string::npos ? "" : line.substr(tab + 1);
+    if (address.size() > kLongestAddress) {
+        problem = "holds an address longer than 8 KiB";
+        return std::nullopt;
+    }
+    if (IsDownloadAddress(address) && name.find('\t') == std::string::npos) {
+        return TypedEntry(address, name);
+    }
+    problem =
+        "is neither a line of bramix-cli search nor an address: " + Printable(line.substr(0, 80));
+    return std::nullopt;
+}
+
+// The entries of the lines of standard input. Every line that names none is
+// reported and counted, and so is input that cannot be read.
+std::vector<DownloadEntry> ReadList(int& badLines) {
     constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";  // an editor's
-    std::vector<Target> targets;
+    std::vector<DownloadEntry> entries;
+    LineReader reader(kLongestLine);
     std::string line;
-    std::string pending;
-    int readError = 0;
-    for (int number = 1; ReadLine(line, pending, readError); ++number) {
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
+    std::string problem;
+    for (int number = 1;; ++number) {
+        const LineReader::Read read = reader.Next(line);
+        if (read == LineReader::Read::TooLong) {
+            problem = "is longer than 64 KiB";
+        } else if (read != LineReader::Read::Line) {
+            break;
+        } else {
+            if (!line.empty() && line.back() == '\r') {
+                line.pop_back();
+            }
+            if (number == 1 && line.starts_with(kByteOrderMark)) {
+                line.erase(0, kByteOrderMark.size());
+            }
+            if (line.find_first_not_of(" \t") == std::string::npos || line[0] == '#') {
+                continue;
+            }
+            if (auto entry = EntryOfLine(line, problem)) {
+                entries.push_back(std::move(*entry));
+                continue;
+            }
         }
-        if (number == 1 && line.starts_with(kByteOrderMark)) {
-            line.erase(0, kByteOrderMark.size());
-        }
-        if (line.find_first_not_of(" \t") == std::string::npos || line[0] == '#') {
-            continue;
-        }
-        if (const auto find = ParseFindLine(line); find && IsDownloadAddress(find->fileUrl)) {
-            targets.push_back({find->fileUrl, true, find->fileName});
-            continue;
-        }
-        const size_t tab = line.find('\t');
-        const std::string address = line.substr(0, tab);
-        const std::string name = tab == std::string::npos ? "" : line.substr(tab + 1);
-        if (IsDownloadAddress(address) && name.find('\t') == std::string::npos) {
-            targets.push_back({address, false, name});
-            continue;
-        }
-        std::fprintf(stderr,
-                     "bramix-cli get: line %d is neither a line of bramix-cli search nor an "
-                     "address: %s\n",
-                     number, Printable(line.substr(0, 80)).c_str());
+        std::fprintf(stderr, "bramix-cli get: line %d %s\n", number, problem.c_str());
         ++badLines;
     }
-    if (readError != 0) {
+    if (reader.error() != 0) {
         std::fprintf(stderr, "bramix-cli get: cannot read the list: %s\n",
-                     std::strerror(readError));
+                     std::strerror(reader.error()));
         ++badLines;
     }
-    return targets;
-}
-
-// The name a target asks for, in UTF-8; empty when it leaves it to the server.
-std::string WantedName(const Target& target) {
-    return target.fromFind ? AnsiToUtf8(target.name) : target.name;
-}
-
-// The entry for one target: a .part that an earlier run left for the same
-// address (and name, when one is asked for) is resumed; without a name, the
-// server's answer names the file.
-DownloadEntry EntryFor(const Target& target, const std::string& folder) {
-    DownloadEntry entry;
-    entry.fileUrl = target.url;
-    const std::string wanted = WantedName(target);
-    if (const auto part = FindPartOf(folder, target.url);
-        part && (wanted.empty() || FileNameOf(part->path) == SafeFileNameOf(wanted))) {
-        entry.path = part->path;
-        entry.fileName = Utf8ToAnsi(FileNameOf(part->path));
-        entry.partIsOurs = true;
-        entry.validator = part->record.validator;
-        return entry;
-    }
-    if (target.fromFind) {
-        entry.fileName = target.name;
-        return entry;
-    }
-    if (!wanted.empty()) {
-        entry.diskName = wanted;
-        return entry;
-    }
-    std::string fallback = Utf8FileNameFromLink(target.url);
-    if (fallback.empty()) {
-        fallback = "download";
-    }
-    entry.diskName = fallback;
-    const bool naverLink = IsNaverLink(target.url, "");
-    entry.nameFromAnswer = [fallback, naverLink](const std::string& disposition) {
-        const std::string name = NameFromDisposition(disposition, naverLink);
-        return name.empty() ? fallback : AnsiToUtf8(name);
-    };
-    return entry;
+    return entries;
 }
 
 // "3.10 MB / 9.79 MB  31%  1.20 MB/s  6 s left", as much of it as is known.
@@ -226,9 +177,30 @@ std::string ProgressDetails(const DownloadEntry& entry) {
     return text;
 }
 
-}  // namespace
+// What `get` was asked, once its arguments are understood.
+struct GetRequest {
+    int attempts = kDefaultAttempts;
+    std::string folder;
+    bool quiet = false;
+    bool fromInput = false;
+    std::string url;  // typed, without "-"
+    std::string name;
+};
 
-int RunGet(std::span<char* const> args) {
+// --attempts: a number from 0 to kMostAttempts, in plain digits.
+std::optional<int> ParseAttempts(const std::string& value) {
+    const bool digits = !value.empty() && value.size() <= 7 &&
+                        value.find_first_not_of("0123456789") == std::string::npos;
+    const long number = digits ? std::strtol(value.c_str(), nullptr, 10) : -1;
+    if (number < 0 || number > kMostAttempts) {
+        return std::nullopt;
+    }
+    return static_cast<int>(number);
+}
+
+// Fills `request` from the arguments; the exit status when the command ends
+// here (help, a usage error).
+std::optional<int> ReadArguments(std::span<char* const> args, GetRequest& request) {
     std::string error;
     const auto parsed = Arguments::Parse(args, kOptions, error);
     if (!parsed) {
@@ -238,24 +210,24 @@ int RunGet(std::span<char* const> args) {
         std::fputs(kGetHelp, stdout);
         return kExitOk;
     }
-    int attempts = kDefaultAttempts;
     if (const auto value = parsed->Value("attempts")) {
-        const bool digits = !value->empty() && value->size() <= 7 &&
-                            value->find_first_not_of("0123456789") == std::string::npos;
-        const long number = digits ? std::strtol(value->c_str(), nullptr, 10) : -1;
-        if (number < 0 || number > kMostAttempts) {
+        const auto attempts = ParseAttempts(*value);
+        if (!attempts) {
             return UsageError("get", "--attempts takes a number from 0 to " +
                                          std::to_string(kMostAttempts) + ", not '" +
                                          Printable(*value) + "'");
         }
-        attempts = static_cast<int>(number);
+        request.attempts = *attempts;
     }
     const std::vector<std::string>& operands = parsed->operands();
-    const bool fromInput = operands.size() == 1 && operands[0] == "-";
-    if (operands.empty() || operands.size() > 2 || (!fromInput && operands[0] == "-")) {
+    request.fromInput = operands.size() == 1 && operands[0] == "-";
+    if (operands.empty() || operands.size() > 2 || (!request.fromInput && operands[0] == "-")) {
         return UsageError("get", "give one address (and a name), or - to read a list");
     }
-    if (!fromInput && !IsDownloadAddress(operands[0])) {
+    if (!request.fromInput && operands[0].size() > kLongestAddress) {
+        return UsageError("get", "an address longer than 8 KiB: '" + Printable(operands[0]) + "'");
+    }
+    if (!request.fromInput && !IsDownloadAddress(operands[0])) {
         return UsageError("get",
                           "not an http:// or https:// address: '" + Printable(operands[0]) + "'");
     }
@@ -263,78 +235,80 @@ int RunGet(std::span<char* const> args) {
     if (dir && dir->empty()) {
         return UsageError("get", "--dir needs a folder");
     }
-    const std::string folder = FullFolderPath(dir ? *dir : DownloadFolder(ExecutablePath()));
-    if (!MakeFolder(folder)) {
-        std::fprintf(stderr, "bramix-cli get: cannot make the folder %s: %s\n",
-                     Printable(folder).c_str(), std::strerror(errno));
-        return kExitGaveUp;
+    request.folder = FullFolderPath(dir ? *dir : DownloadFolder(ExecutablePath()));
+    request.quiet = parsed->Has("quiet");
+    if (!request.fromInput) {
+        request.url = operands[0];
+        request.name = operands.size() == 2 ? operands[1] : "";
     }
+    return std::nullopt;
+}
 
-    int badLines = 0;
-    std::vector<Target> targets;
-    if (fromInput) {
-        targets = ReadList(badLines);
-        if (Interrupted()) {
-            return kExitInterrupted;
-        }
-    } else {
-        targets.push_back({operands[0], false, operands.size() == 2 ? operands[1] : ""});
-    }
-
-    // How each row's address is shown: as typed, or as its find's line had it.
-    std::vector<std::string> shownUrls;
-    for (const Target& target : targets) {
-        shownUrls.push_back(target.fromFind ? AnsiToUtf8(target.url) : target.url);
-    }
-
-    TaskLoop loop;
-    StatusLine status(parsed->Has("quiet"));
+// How the downloads went.
+struct GetOutcome {
+    bool interrupted = false;
     int givenUp = 0;
-    int writeError = 0;
-    DownloadQueue* queue = nullptr;
+    int writeError = 0;  // of the saved files' paths
+};
+
+// Shows the running download's progress, and prints each saved file's path
+// or why it was given up.
+DownloadQueue::Listener Reporter(const DownloadQueue*& queue, StatusLine& status,
+                                 GetOutcome& outcome) {
     DownloadQueue::Listener listener;
-    listener.entryChanged = [&](int row) {
+    listener.entryChanged = [&queue, &status](int row) {
         const DownloadEntry& entry = queue->entries()[row];
-        if (entry.state == DL_RUNNING) {
+        if (entry.state == DownloadState::Running) {
             status.Show(FileNameOf(entry.path), ProgressDetails(entry));
         }
     };
-    listener.entryFinished = [&](int row) {
+    listener.entryFinished = [&queue, &status, &outcome](int row) {
         const DownloadEntry& entry = queue->entries()[row];
         status.Clear();
-        if (entry.state == DL_DONE) {
-            // A path that cannot be written is a file its user cannot find.
-            if ((std::printf("%s\n", entry.path.c_str()) < 0 || std::fflush(stdout) != 0) &&
-                writeError == 0) {
-                writeError = errno;
-                std::fprintf(stderr, "bramix-cli get: cannot write the saved files' paths: %s\n",
-                             std::strerror(writeError));
-            }
-        } else {
-            ++givenUp;
+        if (entry.state != DownloadState::Done) {
+            ++outcome.givenUp;
             std::fprintf(stderr, "bramix-cli get: gave up on %s: %s\n",
-                         Printable(shownUrls[row]).c_str(), Printable(entry.lastError).c_str());
+                         Printable(entry.fileUrl).c_str(),
+                         Printable(Describe(entry.failure, entry.failureDetail)).c_str());
+            return;
+        }
+        // A path that cannot be written is a file its user cannot find.
+        if ((std::printf("%s\n", entry.path.c_str()) < 0 || std::fflush(stdout) != 0) &&
+            outcome.writeError == 0) {
+            outcome.writeError = errno;
+            std::fprintf(stderr, "bramix-cli get: cannot write the saved files' paths: %s\n",
+                         std::strerror(outcome.writeError));
         }
     };
+    return listener;
+}
+
+// Downloads the entries one after another until they are done or given up,
+// or an interrupt stops the one that runs (its .part stays for the next run).
+GetOutcome DownloadAll(std::vector<DownloadEntry> entries, const GetRequest& request) {
+    TaskLoop loop;
+    StatusLine status(request.quiet);
+    GetOutcome outcome;
+    const DownloadQueue* shown = nullptr;
     DownloadQueue downloads(
-        folder, [&loop](std::function<void()> work) { loop.Post(std::move(work)); }, listener);
-    queue = &downloads;
-    downloads.SetMaxAttempts(attempts);
-    for (const Target& target : targets) {
-        downloads.Add(EntryFor(target, folder));
+        request.folder, [&loop](std::function<void()> work) { loop.Post(std::move(work)); },
+        Reporter(shown, status, outcome));
+    shown = &downloads;
+    downloads.SetMaxAttempts(request.attempts);
+    for (DownloadEntry& entry : entries) {
+        downloads.Add(std::move(entry));
     }
     downloads.RequestStart();
 
-    bool stopping = false;
     for (;;) {
         loop.RunFor(std::chrono::milliseconds(50));
-        if (Interrupted() && !stopping) {
-            stopping = true;
+        if (Interrupted() && !outcome.interrupted) {
+            outcome.interrupted = true;
             if (downloads.downloading()) {
-                downloads.StartOrStop();  // its .part stays for the next run
+                downloads.StartOrStop();
             }
         }
-        if (!downloads.downloading() && (stopping || !downloads.hasQueued())) {
+        if (!downloads.downloading() && (outcome.interrupted || !downloads.hasQueued())) {
             loop.RunFor(std::chrono::milliseconds(0));
             if (!downloads.downloading()) {
                 break;
@@ -342,13 +316,43 @@ int RunGet(std::span<char* const> args) {
         }
     }
     status.Clear();
-    if (stopping) {
+    return outcome;
+}
+
+}  // namespace
+
+int RunGet(std::span<char* const> args) {
+    GetRequest request;
+    if (const auto exit = ReadArguments(args, request)) {
+        return *exit;
+    }
+    if (!MakeFolder(request.folder)) {
+        std::fprintf(stderr, "bramix-cli get: cannot make the folder %s: %s\n",
+                     Printable(request.folder).c_str(), std::strerror(errno));
+        return kExitGaveUp;
+    }
+    int badLines = 0;
+    std::vector<DownloadEntry> entries;
+    if (request.fromInput) {
+        entries = ReadList(badLines);
+        if (Interrupted()) {
+            return kExitInterrupted;
+        }
+    } else {
+        entries.push_back(TypedEntry(request.url, request.name));
+    }
+    for (DownloadEntry& entry : entries) {
+        TakeUpEarlierPart(entry, request.folder);
+    }
+
+    const GetOutcome outcome = DownloadAll(std::move(entries), request);
+    if (outcome.interrupted) {
         return kExitInterrupted;
     }
-    if (writeError != 0) {
+    if (outcome.writeError != 0) {
         return kExitWriteError;
     }
-    return givenUp > 0 || badLines > 0 ? kExitGaveUp : kExitOk;
+    return outcome.givenUp > 0 || badLines > 0 ? kExitGaveUp : kExitOk;
 }
 
 }  // namespace bramix::cli

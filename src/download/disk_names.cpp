@@ -10,7 +10,6 @@
 #include <fstream>
 
 #include "base/code_page.h"
-#include "base/file_name_parts.h"
 #include "base/text_helpers.h"
 #include "download/partial_file.h"
 
@@ -142,15 +141,6 @@ std::string FreeFileName(const std::string& folder, const std::string& name, uin
             return candidate;
         }
     }
-}
-
-std::string FreeDownloadPath(const std::string& folder, const std::string& fileName, uint32_t tick,
-                             std::string& listName) {
-    const FileNameParts parts = SplitFileName(fileName);
-    const std::string name =
-        FreeFileName(folder, AnsiToUtf8(parts.stem) + AnsiToUtf8(parts.extension), tick);
-    listName = Utf8ToAnsi(name);
-    return folder + "/" + name;
 }
 
 std::string UserDownloadFolder() {

@@ -1,7 +1,7 @@
 #pragma once
 
 // Where a download goes: the download folder, and a file name in it that is
-// safe and free. Names on the lists are code page 949; names on disk UTF-8.
+// safe and free. Names are UTF-8.
 
 #include <cstdint>
 #include <string>
@@ -26,11 +26,6 @@ std::string SafeFileNameOf(const std::string& name);
 // dangling link), stem + "_" + tick + extension; then stem + "_" + tick +
 // "_1", "_2", ...
 std::string FreeFileName(const std::string& folder, const std::string& name, uint32_t tick);
-
-// FreeFileName for a list name (code page 949): returns the path (UTF-8) and
-// sets `listName` to the name chosen, in code page 949.
-std::string FreeDownloadPath(const std::string& folder, const std::string& fileName, uint32_t tick,
-                             std::string& listName);
 
 // The user's download folder: XDG_DOWNLOAD_DIR of user-dirs.dirs (in
 // $XDG_CONFIG_HOME, else ~/.config) when it is set there, else ~/Downloads.

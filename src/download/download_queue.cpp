@@ -4,10 +4,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
+#include <cstdlib>
 
-#include "base/byte_size.h"
-#include "base/code_page.h"
 #include "base/debug_trace.h"
 #include "base/tick_count.h"
 #include "download/disk_names.h"
@@ -19,37 +17,13 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The string table's texts, held as code page 949.
-const std::string& Waiting() {
-    static const std::string text = Utf8ToAnsi("대기 중");
-    return text;
-}
-const std::string& Done() {
-    static const std::string text = Utf8ToAnsi("완료");
-    return text;
-}
-const std::string& Failed() {
-    static const std::string text = Utf8ToAnsi("실패");
-    return text;
-}
-
-// "재시도 8초 후 (404)": what happened and when the entry is tried again.
-std::string RetryText(std::chrono::milliseconds pause, DownloadOutcome outcome,
-                      const std::string& detail) {
-    std::string reason;
-    switch (outcome) {
-        case DownloadOutcome::HttpStatus:
-            reason = detail.substr(0, detail.find(' '));  // the status
-            break;
-        case DownloadOutcome::FileError:
-            reason = "파일 오류";
-            break;
-        default:
-            reason = "연결 오류";
-            break;
+// The status of a failure by status, until every worker tells it as a
+// number: the detail starts with it.
+int StatusOf(const DownloadJob& job) {
+    if (job.httpStatus != 0 || job.outcome != DownloadOutcome::HttpStatus) {
+        return job.httpStatus;
     }
-    const long long seconds = (pause.count() + 999) / 1000;
-    return Utf8ToAnsi("재시도 " + std::to_string(seconds) + "초 후 (" + reason + ")");
+    return std::atoi(job.detail.c_str());
 }
 
 }  // namespace
@@ -63,28 +37,10 @@ std::chrono::milliseconds RetryPause(int failuresInARow) {
 }
 
 int ProgressPercent(const DownloadEntry& entry) {
-    if (entry.state != DL_RUNNING || entry.bytesTotal == 0) {
+    if (entry.state != DownloadState::Running || entry.bytesTotal == 0) {
         return -1;
     }
     return static_cast<int>(std::min<uint64_t>(entry.bytesSoFar * 100 / entry.bytesTotal, 100));
-}
-
-std::string ProgressTip(const DownloadEntry& entry) {
-    if (entry.state != DL_RUNNING || entry.bytesSoFar == 0) {
-        return {};
-    }
-    static const std::string dot = Utf8ToAnsi(" · ");
-    std::string tip = FormatByteSize(entry.bytesSoFar);
-    if (entry.bytesTotal > 0) {
-        tip += " / " + FormatByteSize(entry.bytesTotal);
-    }
-    if (const uint64_t speed = entry.rate.BytesPerSecond(); speed > 0) {
-        tip += dot + FormatByteSize(speed) + "/s";
-    }
-    if (const auto left = entry.rate.SecondsLeft(entry.bytesTotal)) {
-        tip += dot + Utf8ToAnsi(std::to_string(*left) + "초 남음");
-    }
-    return tip;
 }
 
 class DownloadQueue::AttemptListener : public DownloadListener {
@@ -128,24 +84,15 @@ void DownloadQueue::ListChanged() {
     }
 }
 
-int DownloadQueue::Add(std::string fileName, std::string title, std::string fileUrl) {
-    DownloadEntry entry;
-    entry.fileName = std::move(fileName);
-    entry.title = std::move(title);
-    entry.fileUrl = std::move(fileUrl);
-    return Add(std::move(entry));
-}
-
 int DownloadQueue::Add(DownloadEntry entry) {
-    entry.state = DL_WAITING;
-    entry.statusText = Waiting();
+    entry.state = DownloadState::Waiting;
     const int row = static_cast<int>(entries_.size());
     DebugTraceFormat("Queued... %d %s\n", row, entry.fileName.c_str());
     entries_.push_back(std::move(entry));
     queue_.push_back(row);
     // A worker that only waits out a failed entry's pause gives way.
-    if (worker_.joinable() && job_->pausing && !stopDownloads_ && !yielding_) {
-        yielding_ = true;
+    if (worker_.joinable() && job_->pausing && mode_ == Mode::Running) {
+        mode_ = Mode::GivingWay;
         job_->stopFlag = 1;
     }
     return row;
@@ -155,61 +102,64 @@ void DownloadQueue::RequestStart() {
     Post([this] { StartNextDownload(); });
 }
 
-void DownloadQueue::StartNextDownload() {
-    if (closing_ || worker_.joinable() || queue_.empty()) {
-        return;
-    }
-    // The first entry that is due, else the one due soonest; it becomes the
-    // head while it runs.
+// The first entry that is due, else the one due soonest.
+std::deque<int>::iterator DownloadQueue::NextDue() {
     const auto now = Clock::now();
     auto chosen = queue_.begin();
     for (auto it = queue_.begin(); it != queue_.end(); ++it) {
         if (entries_[*it].retryAt <= now) {
-            chosen = it;
-            break;
+            return it;
         }
         if (entries_[*it].retryAt < entries_[*chosen].retryAt) {
             chosen = it;
         }
     }
+    return chosen;
+}
+
+void DownloadQueue::StartNextDownload() {
+    if (mode_ == Mode::Closed || worker_.joinable() || queue_.empty()) {
+        return;
+    }
+    // The entry becomes the head while it runs.
+    const auto chosen = NextDue();
     const int row = *chosen;
     queue_.erase(chosen);
     queue_.push_front(row);
 
     DownloadEntry& entry = entries_[row];
     MakeFolder(folder_);
-    if (entry.path.empty() && !entry.diskName.empty()) {
+    if (entry.path.empty()) {
         entry.path = folder_ + "/" + FreeFileName(folder_, entry.diskName, TickCount());
-        entry.fileName = Utf8ToAnsi(FileNameOf(entry.path));
-    } else if (entry.path.empty()) {
-        std::string listName;
-        entry.path = FreeDownloadPath(folder_, entry.fileName, TickCount(), listName);
-        entry.fileName = listName;
+        entry.fileName = FileNameOf(entry.path);
     }
     DebugTraceFormat("Download... %d %s\n", row, entry.path.c_str());
+    StartWorker(row, std::max(std::chrono::duration_cast<std::chrono::milliseconds>(entry.retryAt -
+                                                                                    Clock::now()),
+                              std::chrono::milliseconds(0)));
 
+    entry.state = DownloadState::Running;
+    entry.bytesSoFar = 0;
+    entry.bytesTotal = 0;
+    entry.rate.Reset();
+    mode_ = Mode::Running;
+    EntryChanged(row);
+    ListChanged();
+}
+
+void DownloadQueue::StartWorker(int row, std::chrono::milliseconds pause) {
+    const DownloadEntry& entry = entries_[row];
     job_ = std::make_unique<DownloadJob>();
-    job_->url = entry.fileUrl;
+    job_->url = entry.requestUrl;
     job_->path = entry.path;
     job_->partIsOurs = entry.partIsOurs;
     job_->validator = entry.validator;
     job_->nameFromAnswer = entry.nameFromAnswer;
-    job_->retryPause =
-        std::max(std::chrono::duration_cast<std::chrono::milliseconds>(entry.retryAt - now),
-                 std::chrono::milliseconds(0));
-    job_->pausing = job_->retryPause.count() > 0;
+    job_->retryPause = pause;
+    job_->pausing = pause.count() > 0;
     jobListener_ = std::make_unique<AttemptListener>(*this, ++attempt_);
     job_->listener = jobListener_.get();
     worker_ = std::thread(DownloadThreadProc, job_.get());
-
-    entry.state = DL_RUNNING;
-    entry.bytesSoFar = 0;
-    entry.bytesTotal = 0;
-    entry.rate.Reset();
-    stopEnabled_ = true;
-    stopOffersStart_ = false;
-    EntryChanged(row);
-    ListChanged();
 }
 
 void DownloadQueue::OnWorkerProgress(uint64_t attempt, uint64_t bytes, uint64_t total) {
@@ -236,7 +186,7 @@ void DownloadQueue::OnWorkerEnd(uint64_t attempt) {
 }
 
 void DownloadQueue::OnProgress(uint64_t attempt, uint64_t bytes, uint64_t total) {
-    if (closing_ || attempt != attempt_ || queue_.empty() || !worker_.joinable()) {
+    if (mode_ == Mode::Closed || attempt != attempt_ || queue_.empty() || !worker_.joinable()) {
         return;
     }
     const int row = queue_.front();
@@ -244,16 +194,7 @@ void DownloadQueue::OnProgress(uint64_t attempt, uint64_t bytes, uint64_t total)
     entry.bytesSoFar = bytes;
     entry.bytesTotal = total;
     entry.rate.Add(Clock::now(), bytes);
-    entry.statusText = FormatByteSize(bytes);
     EntryChanged(row);
-}
-
-void DownloadQueue::WaitBehindTheOthers(DownloadEntry& entry) {
-    const int row = queue_.front();
-    queue_.pop_front();
-    queue_.push_back(row);
-    entry.state = DL_WAITING;
-    entry.retryAt = Clock::now() + RetryPause(entry.failuresInARow);
 }
 
 void DownloadQueue::OnEnd(uint64_t attempt) {
@@ -266,94 +207,158 @@ void DownloadQueue::OnEnd(uint64_t attempt) {
         DebugTrace("(^ㅠ^;;");
         DebugTrace("\n");
     }
-    if (closing_ || queue_.empty()) {
+    if (mode_ == Mode::Closed || queue_.empty()) {
         return;
     }
     const int row = queue_.front();
     DownloadEntry& entry = entries_[row];
-    const DownloadJob& job = *job_;
-    // What the attempt left: where the file went, and its .part.
-    entry.path = job.path;
-    entry.fileName = Utf8ToAnsi(FileNameOf(job.path));
-    entry.partIsOurs = job.partIsOurs;
-    entry.validator = job.validator;
-    if (entry.partIsOurs) {
-        entry.nameFromAnswer = nullptr;  // the name is settled by its .part
-    }
-    const bool yielded = yielding_ && job.outcome == DownloadOutcome::Stopped;
-    yielding_ = false;
-
-    bool finished = false;
-    if (job.succeeded()) {
-        queue_.pop_front();
-        entry.state = DL_DONE;
-        entry.statusText = Done();
-        entry.failuresInARow = 0;
-        struct stat info {};
-        if (stat(job.path.c_str(), &info) == 0) {
-            entry.sizeText = FormatByteSize(static_cast<uint64_t>(info.st_size));
-        }
-        ++completed_;
-        finished = true;
-    } else if (stopDownloads_) {
-        entry.state = DL_WAITING;
-        entry.statusText = Waiting();
-        entry.failuresInARow = 0;  // the user's restart tries at once
-        entry.retryAt = {};
-    } else if (yielded) {
-        // Its retry keeps its time and its text; the new entry goes first.
-        const auto retryAt = entry.retryAt;
-        WaitBehindTheOthers(entry);
-        entry.retryAt = retryAt;
-    } else if (job.outcome == DownloadOutcome::NameTaken) {
-        // No fault of the file: the next start picks a free name at once.
-        entry.state = DL_WAITING;
-        entry.statusText = Waiting();
-        entry.path.clear();
-        entry.partIsOurs = false;
-    } else {
-        entry.lastError = Describe(job.outcome, job.detail);
-        ++entry.failuresInARow;
-        if (maxAttempts_ > 0 && entry.failuresInARow >= maxAttempts_) {
-            queue_.pop_front();
-            entry.state = DL_GIVEN_UP;
-            entry.statusText = Failed();
-            finished = true;
-        } else {
+    TakeWhatTheAttemptLeft(entry);
+    switch (EndOf(*job_)) {
+        case End::Saved:
+            Finish(entry, DownloadState::Done);
+            break;
+        case End::StoppedByUser:
+            WaitAgain(entry);
+            entry.failuresInARow = 0;  // the user's restart tries at once
+            entry.retryAt = {};
+            break;
+        case End::GaveWay: {
+            // Its retry keeps its time and its pause; the new entry goes first.
+            const auto retryAt = entry.retryAt;
             WaitBehindTheOthers(entry);
-            entry.statusText = RetryText(RetryPause(entry.failuresInARow), job.outcome, job.detail);
+            entry.retryAt = retryAt;
+            break;
+        }
+        case End::NameTaken:
+            // No fault of the file: the next start picks a free name at once.
+            WaitAgain(entry);
+            entry.path.clear();
+            entry.partIsOurs = false;
+            break;
+        case End::Failed:
+            RecordFailure(entry);
+            break;
+    }
+    ++endsSinceRemoval_;
+    EntryChanged(row);
+    if (entry.state == DownloadState::Done || entry.state == DownloadState::GivenUp) {
+        if (listener_.entryFinished) {
+            listener_.entryFinished(row);
         }
     }
-    removeEnabled_ = true;
-    EntryChanged(row);
-    if (finished && listener_.entryFinished) {
-        listener_.entryFinished(row);
-    }
-
-    if (!stopDownloads_) {
-        RequestStart();  // the next entry that is due, or this one after its pause
-    } else {
-        stopDownloads_ = false;
-        stopEnabled_ = true;
-        stopOffersStart_ = true;
-    }
-    if (queue_.empty()) {
-        stopEnabled_ = false;
-        stopOffersStart_ = false;
-    }
+    GoOnAfterTheWorker();
     ListChanged();
 }
 
+DownloadQueue::End DownloadQueue::EndOf(const DownloadJob& job) const {
+    if (job.succeeded()) {
+        return End::Saved;
+    }
+    if (mode_ == Mode::Stopping) {
+        return End::StoppedByUser;
+    }
+    if (mode_ == Mode::GivingWay && job.outcome == DownloadOutcome::Stopped) {
+        return End::GaveWay;
+    }
+    return job.outcome == DownloadOutcome::NameTaken ? End::NameTaken : End::Failed;
+}
+
+// Where the file went, and its .part.
+void DownloadQueue::TakeWhatTheAttemptLeft(DownloadEntry& entry) {
+    entry.path = job_->path;
+    entry.fileName = FileNameOf(job_->path);
+    entry.partIsOurs = job_->partIsOurs;
+    entry.validator = job_->validator;
+    if (entry.partIsOurs) {
+        entry.nameFromAnswer = nullptr;  // the name is settled by its .part
+    }
+}
+
+// Waiting at its place, with no failure to tell.
+void DownloadQueue::WaitAgain(DownloadEntry& entry) {
+    entry.state = DownloadState::Waiting;
+    entry.retryPause = std::chrono::milliseconds(0);
+}
+
+void DownloadQueue::Finish(DownloadEntry& entry, DownloadState state) {
+    queue_.pop_front();
+    entry.state = state;
+    if (state != DownloadState::Done) {
+        return;
+    }
+    entry.failuresInARow = 0;
+    struct stat info {};
+    if (stat(entry.path.c_str(), &info) == 0) {
+        entry.savedSize = static_cast<uint64_t>(info.st_size);
+    }
+    ++completed_;
+}
+
+void DownloadQueue::RecordFailure(DownloadEntry& entry) {
+    entry.failure = job_->outcome;
+    entry.failureDetail = job_->detail;
+    entry.failureStatus = StatusOf(*job_);
+    ++entry.failuresInARow;
+    if (maxAttempts_ > 0 && entry.failuresInARow >= maxAttempts_) {
+        Finish(entry, DownloadState::GivenUp);
+    } else {
+        WaitBehindTheOthers(entry);
+        entry.retryPause = RetryPause(entry.failuresInARow);
+    }
+}
+
+void DownloadQueue::WaitBehindTheOthers(DownloadEntry& entry) {
+    const int row = queue_.front();
+    queue_.pop_front();
+    queue_.push_back(row);
+    entry.state = DownloadState::Waiting;
+    entry.retryAt = Clock::now() + RetryPause(entry.failuresInARow);
+}
+
+// After the worker ended or was ended: the user's stop rests the queue;
+// anything else goes on with the next entry that is due, or this one after
+// its pause.
+void DownloadQueue::GoOnAfterTheWorker() {
+    if (mode_ == Mode::Stopping) {
+        mode_ = Mode::Resting;
+    } else {
+        mode_ = Mode::Running;
+        RequestStart();
+    }
+    if (queue_.empty()) {
+        mode_ = Mode::Idle;
+    }
+}
+
 void DownloadQueue::StartOrStop() {
-    stopEnabled_ = false;
     if (!worker_.joinable()) {
+        mode_ = Mode::Starting;
         RequestStart();
     } else {
-        stopDownloads_ = true;
+        mode_ = Mode::Stopping;
         DebugTrace("StopDownload...\n");
         job_->stopFlag = 1;
     }
     ListChanged();
+}
+
+bool DownloadQueue::CanStartOrStop() const {
+    switch (mode_) {
+        case Mode::Running:
+        case Mode::GivingWay:
+        case Mode::Resting:
+            return true;
+        case Mode::Idle:
+        case Mode::Starting:
+        case Mode::Stopping:
+        case Mode::Closed:
+            return false;
+    }
+    return false;
+}
+
+bool DownloadQueue::StopOffersStart() const {
+    return mode_ == Mode::Resting || mode_ == Mode::Starting;
 }
 
 void DownloadQueue::RemoveRow(int row) {
@@ -363,7 +368,7 @@ void DownloadQueue::RemoveRow(int row) {
             --queued;
         }
     }
-    if (entries_[row].state == DL_DONE) {
+    if (entries_[row].state == DownloadState::Done) {
         --completed_;
     }
     entries_.erase(entries_.begin() + row);
@@ -371,11 +376,11 @@ void DownloadQueue::RemoveRow(int row) {
 
 void DownloadQueue::RemoveCompleted() {
     for (int row = static_cast<int>(entries_.size()) - 1; row >= 0; --row) {
-        if (entries_[row].state == DL_DONE) {
+        if (entries_[row].state == DownloadState::Done) {
             RemoveRow(row);
         }
     }
-    removeEnabled_ = false;
+    endsSinceRemoval_ = 0;
     ListChanged();
 }
 
@@ -394,23 +399,16 @@ bool DownloadQueue::Remove(int row) {
         // stop; its end event is forgotten.
         StopAndJoinWorker();
         ++attempt_;
-        yielding_ = false;
     }
     DownloadEntry& entry = entries_[row];
-    if (entry.state != DL_DONE && entry.partIsOurs) {
+    if (entry.state != DownloadState::Done && entry.partIsOurs) {
         RemovePartIfUnused(PartPathOf(entry.path));
     }
     RemoveRow(row);
-    if (running && stopDownloads_) {  // the stop it was asked for is done
-        stopDownloads_ = false;
-        stopEnabled_ = true;
-        stopOffersStart_ = true;
-    } else if (running) {
-        RequestStart();
-    }
-    if (queue_.empty()) {
-        stopEnabled_ = false;
-        stopOffersStart_ = false;
+    if (running) {
+        GoOnAfterTheWorker();
+    } else if (queue_.empty() && mode_ != Mode::Closed) {
+        mode_ = Mode::Idle;
     }
     ListChanged();
     return true;
@@ -427,7 +425,7 @@ void DownloadQueue::StopAndJoinWorker() {
 }
 
 void DownloadQueue::Close() {
-    closing_ = true;
+    mode_ = Mode::Closed;
     closingForWorker_ = true;
     if (worker_.joinable()) {
         StopAndJoinWorker();
@@ -436,29 +434,11 @@ void DownloadQueue::Close() {
 
 void DownloadQueue::DiscardPartialFiles() {
     for (DownloadEntry& entry : entries_) {
-        if (entry.state != DL_DONE && entry.partIsOurs) {
+        if (entry.state != DownloadState::Done && entry.partIsOurs) {
             RemovePartIfUnused(PartPathOf(entry.path));
             entry.partIsOurs = false;
         }
     }
-}
-
-std::string DownloadQueue::TabCaption() const {
-    static const std::string empty = Utf8ToAnsi("  다운로드  ");
-    static const std::string counted = Utf8ToAnsi("  다운로드 (%d/%d)  ");
-    if (entries_.empty()) {
-        return empty;
-    }
-    char caption[64];
-    std::snprintf(caption, sizeof caption, counted.c_str(), completed_,
-                  static_cast<int>(entries_.size()));
-    return caption;
-}
-
-std::string DownloadQueue::StopButtonCaption() const {
-    static const std::string start = Utf8ToAnsi("다운로드 시작");
-    static const std::string stop = Utf8ToAnsi("다운로드 중지");
-    return stopOffersStart_ ? start : stop;
 }
 
 }  // namespace bramix

@@ -1,10 +1,11 @@
 #pragma once
 
 // The download list and its queue without the widgets: entries with their
-// states and texts, one worker at a time, stop and restart, retries that
+// states and numbers, one worker at a time, stop and restart, retries that
 // never hold up the rest, resumption of partial files, removal of entries,
-// and the texts of the tab and the buttons. The window mirrors it row for
-// row; the command line drives it too.
+// and what the buttons may do. The window mirrors it row for row and makes
+// its texts (ui/download_texts.h); the command line drives it too. All its
+// text is UTF-8.
 //
 // Threads: every member is called on the owner's thread. Worker events are
 // handed to the owner's thread through the Poster, and all bookkeeping runs
@@ -16,6 +17,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -25,10 +27,12 @@
 
 namespace bramix {
 
-inline constexpr int DL_WAITING = 1;
-inline constexpr int DL_RUNNING = 2;
-inline constexpr int DL_DONE = 3;
-inline constexpr int DL_GIVEN_UP = 4;  // only with a limit on attempts
+enum class DownloadState {
+    Waiting,
+    Running,
+    Done,
+    GivenUp,  // only with a limit on attempts
+};
 
 // At most one progress report per this interval reaches the list.
 inline constexpr uint32_t kProgressIntervalMs = 75;
@@ -37,25 +41,34 @@ inline constexpr uint32_t kProgressIntervalMs = 75;
 // 30 s.
 std::chrono::milliseconds RetryPause(int failuresInARow);
 
-// One row, column by column (code page 949), and what the queue keeps of it.
+// One row and what the queue keeps of it (download/download_plan.h makes
+// them).
 struct DownloadEntry {
-    std::string fileName;  // the name on disk once a download started under it
-    std::string sizeText;  // the saved file's size, once done
+    // As the list shows it: the find's name, then the name on disk once a
+    // download started under it.
+    std::string fileName;
     std::string title;
-    std::string statusText;  // "대기 중", the bytes so far, "재시도 8초 후 (404)", "완료"
-    std::string fileUrl;
-    int state = DL_WAITING;
+    std::string fileUrl;     // as the find or the user gave it
+    std::string requestUrl;  // the bytes the worker asks for
+    DownloadState state = DownloadState::Waiting;
 
-    uint64_t bytesSoFar = 0;
+    uint64_t bytesSoFar = 0;  // of the running attempt; 0 until it reports
     uint64_t bytesTotal = 0;  // 0: unknown
     TransferRate rate;
-    int failuresInARow = 0;
-    std::string lastError;
-    std::chrono::steady_clock::time_point retryAt{};  // not tried again before
+    std::optional<uint64_t> savedSize;  // of the file, once done
 
-    // UTF-8: the name to save under when it was given in UTF-8 (the command
-    // line), else fileName's; where the file goes (chosen at its first start,
-    // unless given) and, once done, where it is.
+    int failuresInARow = 0;
+    // The pause after the latest failure, while the entry still means to
+    // try again after it; 0 when no failure is pending.
+    std::chrono::milliseconds retryPause{0};
+    std::chrono::steady_clock::time_point retryAt{};  // not tried again before
+    // How the latest failure ended (as DownloadJob tells it).
+    DownloadOutcome failure = DownloadOutcome::Stopped;
+    std::string failureDetail;
+    int failureStatus = 0;  // the HTTP status of a failure by status
+
+    // The name to save under; where the file goes (chosen at its first
+    // start, unless given) and, once done, where it is.
     std::string diskName;
     std::string path;
     bool partIsOurs = false;  // path + ".part" holds this entry's bytes so far
@@ -66,10 +79,6 @@ struct DownloadEntry {
 
 // The percent done of a running download of known size, else -1.
 int ProgressPercent(const DownloadEntry& entry);
-
-// The whole story of a running download, as much as is known: "3.10 MB /
-// 9.79 MB · 1.20 MB/s · 6초 남음" (code page 949); empty for any other entry.
-std::string ProgressTip(const DownloadEntry& entry);
 
 class DownloadQueue {
 public:
@@ -86,11 +95,8 @@ public:
     DownloadQueue(const DownloadQueue&) = delete;
     DownloadQueue& operator=(const DownloadQueue&) = delete;
 
-    // Appends an entry and queues it; returns its row. The tab caption keeps
-    // its counts until the next start or end. Call RequestStart after.
-    int Add(std::string fileName, std::string title, std::string fileUrl);
-    // The same for an entry filled by the caller: a given path and .part to
-    // resume, or a name from the answer.
+    // Appends an entry and queues it; returns its row. Call RequestStart
+    // after.
     int Add(DownloadEntry entry);
 
     // Starts the next entry that is due when no download runs (posted, as
@@ -128,13 +134,31 @@ public:
     // True when closing must ask first: a download runs or waits.
     bool busy() const { return downloading() || hasQueued(); }
 
-    std::string TabCaption() const;
-    bool stopButtonEnabled() const { return stopEnabled_; }
-    std::string StopButtonCaption() const;
-    bool removeButtonEnabled() const { return removeEnabled_; }
+    // The stop/start button: whether it does anything now, and whether it
+    // starts (else stops).
+    bool CanStartOrStop() const;
+    bool StopOffersStart() const;
+    // The button that removes done entries: it wakes with any end.
+    bool CanRemoveCompleted() const { return endsSinceRemoval_ > 0; }
 
 private:
+    // What the queue is doing; it decides what the worker's end does and
+    // what the stop/start button offers.
+    enum class Mode {
+        Idle,       // nothing asked to run since the queue was last empty
+        Starting,   // the user asked for a start, which is posted
+        Running,    // a worker runs, or the next start is posted
+        GivingWay,  // the worker in its retry pause was stopped for a new entry
+        Stopping,   // the user asked the worker to stop
+        Resting,    // the user's stop is done; the queue waits for a start
+        Closed,
+    };
+    // How an attempt ended, as the queue takes it.
+    enum class End { Saved, StoppedByUser, GaveWay, NameTaken, Failed };
+
     void StartNextDownload();
+    std::deque<int>::iterator NextDue();
+    void StartWorker(int row, std::chrono::milliseconds pause);
     // The worker's events, tagged with the attempt they belong to: one that
     // Remove ended is forgotten.
     class AttemptListener;
@@ -142,7 +166,13 @@ private:
     void OnWorkerEnd(uint64_t attempt);                                       // worker
     void OnProgress(uint64_t attempt, uint64_t bytes, uint64_t total);
     void OnEnd(uint64_t attempt);
+    End EndOf(const DownloadJob& job) const;
+    void TakeWhatTheAttemptLeft(DownloadEntry& entry);
+    void WaitAgain(DownloadEntry& entry);
+    void Finish(DownloadEntry& entry, DownloadState state);
+    void RecordFailure(DownloadEntry& entry);
     void WaitBehindTheOthers(DownloadEntry& entry);
+    void GoOnAfterTheWorker();
     void StopAndJoinWorker();
     void RemoveRow(int row);
     void Post(std::function<void()> work);
@@ -158,13 +188,9 @@ private:
     std::deque<int> queue_;  // rows still to fetch; the head runs or runs next
     int completed_ = 0;
     int maxAttempts_ = 0;
-    bool stopDownloads_ = false;
-    bool yielding_ = false;  // the worker in its pause was stopped for a new entry
-    bool closing_ = false;
-    std::atomic<bool> closingForWorker_{false};
-    bool stopEnabled_ = false;
-    bool stopOffersStart_ = false;
-    bool removeEnabled_ = false;
+    int endsSinceRemoval_ = 0;  // attempts ended since done entries were last removed
+    Mode mode_ = Mode::Idle;
+    std::atomic<bool> closingForWorker_{false};  // Closed, for the worker thread
 
     std::unique_ptr<DownloadJob> job_;
     std::unique_ptr<AttemptListener> jobListener_;

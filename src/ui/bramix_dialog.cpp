@@ -27,7 +27,9 @@
 #include "base/debug_trace.h"
 #include "base/text_helpers.h"
 #include "download/disk_names.h"
+#include "download/download_plan.h"
 #include "ui/download_list_view.h"
+#include "ui/download_texts.h"
 #include "ui/file_icons.h"
 #include "ui/link_label.h"
 #include "ui/pictures.h"
@@ -197,7 +199,7 @@ BramixDialog::BramixDialog(std::string downloadFolder, QUrl guide, QWidget* pare
     setMinimumSize(width(), height());  // never smaller than at initialisation
 
     tabBar_->addTab(QString::fromUtf8(strings::kResultsTab));
-    tabBar_->addTab(FromAnsi(downloads_->TabCaption()));
+    tabBar_->addTab(QString::fromStdString(DownloadsTabCaption(0, 0)));
     downloadsList_->SetWatermark(Watermark(128, 128));
     SetUpLists();
     downloadButton_->setEnabled(false);
@@ -274,7 +276,8 @@ void BramixDialog::CreateControls() {
     downloadsList_ = new DownloadListView(kDownloadStateColumn, this);
     place(downloadsList_, IDC_DOWNLOADS, DialogRect(312, 310, 23, 24));
 
-    stopDownloadButton_ = new QPushButton(FromAnsi(downloads_->StopButtonCaption()), this);
+    stopDownloadButton_ = new QPushButton(
+        QString::fromStdString(StartOrStopCaption(downloads_->StopOffersStart())), this);
     place(stopDownloadButton_, IDC_STOP_DOWNLOAD, DialogRect(246, 321, 51, 13));
 
     removeDoneButton_ = new QPushButton(QString::fromUtf8(strings::kRemoveDone), this);
@@ -636,7 +639,8 @@ void BramixDialog::QueueSelectedResults() {
         if ((entry.flags & RESULT_QUEUED) != 0) {
             continue;  // a find is queued once only
         }
-        const int downloadRow = downloads_->Add(entry.FileName(), entry.title, entry.fileUrl);
+        const int downloadRow =
+            downloads_->Add(EntryForFind(entry.FileName(), entry.title, entry.fileUrl));
         results_.MarkQueued(static_cast<size_t>(row));
         PaintResultRow(row);
         auto* item = new QTreeWidgetItem;
@@ -652,16 +656,17 @@ void BramixDialog::SyncDownloadRow(int row) {
     }
     const DownloadEntry& entry = downloads_->entries()[row];
     QTreeWidgetItem* item = downloadsList_->topLevelItem(row);
-    const QString name = FromAnsi(entry.fileName);
+    const QString name = QString::fromStdString(entry.fileName);
     SetRowTexts(item,
-                {name, FromAnsi(entry.sizeText), FromAnsi(entry.title), FromAnsi(entry.statusText),
-                 QString(), FromAnsi(entry.fileUrl)},
+                {name, QString::fromStdString(SizeText(entry)), QString::fromStdString(entry.title),
+                 QString::fromStdString(StateText(entry)), QString(),
+                 QString::fromStdString(entry.fileUrl)},
                 kDownloadColumns);
     item->setIcon(0, FileTypeIcon(name));
     const int percent = ProgressPercent(entry);
     item->setData(kDownloadStateColumn, kPercentRole,
                   percent >= 0 ? QVariant(percent) : QVariant());
-    const QString tip = FromAnsi(ProgressTip(entry));
+    const QString tip = QString::fromStdString(ProgressTip(entry));
     for (int column = 0; column < static_cast<int>(std::size(kDownloadColumns)); ++column) {
         item->setToolTip(column, tip);
     }
@@ -682,11 +687,12 @@ void BramixDialog::SyncDownloadList() {
     for (int row = 0; row < rows; ++row) {
         SyncDownloadRow(row);
     }
-    stopDownloadButton_->setEnabled(downloads_->stopButtonEnabled());
+    stopDownloadButton_->setEnabled(downloads_->CanStartOrStop());
     stopDownloadButton_->setText(
-        QString::fromStdString(AnsiToUtf8(downloads_->StopButtonCaption())));
-    removeDoneButton_->setEnabled(downloads_->removeButtonEnabled());
-    tabBar_->setTabText(1, FromAnsi(downloads_->TabCaption()));
+        QString::fromStdString(StartOrStopCaption(downloads_->StopOffersStart())));
+    removeDoneButton_->setEnabled(downloads_->CanRemoveCompleted());
+    tabBar_->setTabText(1,
+                        QString::fromStdString(DownloadsTabCaption(downloads_->completed(), rows)));
 }
 
 void BramixDialog::OpenDownloadedFile(int row) {
@@ -694,7 +700,7 @@ void BramixDialog::OpenDownloadedFile(int row) {
         return;
     }
     const DownloadEntry& entry = downloads_->entries()[row];
-    if (entry.state == DL_DONE) {
+    if (entry.state == DownloadState::Done) {
         QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(entry.path)));
     }
 }
@@ -766,7 +772,7 @@ void BramixDialog::ShowDownloadsMenu(const QPoint& position) {
     QMenu menu(this);
     menu.addAction(QString::fromUtf8(strings::kMenuOpenFile), this,
                    [this, row] { OpenDownloadedFile(row); })
-        ->setEnabled(downloads_->entries()[row].state == DL_DONE);
+        ->setEnabled(downloads_->entries()[row].state == DownloadState::Done);
     menu.addAction(QString::fromUtf8(strings::kMenuOpenFolder), this, [this] {
         QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(downloadFolder_)));
     });

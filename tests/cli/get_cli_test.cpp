@@ -65,8 +65,14 @@ TEST_F(GetCliTest, APipelineFromSearchSavesTheMatchedFilesUnderTheirNames) {
     for (const char* format : {"--format=tsv", "--format=json"}) {
         const auto search = RunProcess({BRAMIX_CLI, "search", "--matched", format, "봄노래"});
         ASSERT_EQ(search.exitCode, 0);
-        const auto get = Get({"-"}, search.out);
+        // Traced, the names and paths read as they are.
+        const auto get = RunProcess(
+            {"/usr/bin/env", "BRAMIX_TRACE=1", BRAMIX_CLI, "get", "--dir=" + folder_.string(), "-"},
+            search.out);
         EXPECT_EQ(get.exitCode, 0) << get.err;
+        EXPECT_NE(get.err.find(" 봄노래 라이브.wma\n"), std::string::npos) << get.err;
+        EXPECT_NE(get.err.find(" " + (folder_ / "봄노래 라이브.wma").string() + "\n"),
+                  std::string::npos);
         EXPECT_EQ(temp_.Contents(), (std::vector<std::string>{"봄노래 라이브.wma", "봄노래.mp3"}));
         EXPECT_EQ(get.out, (folder_ / "봄노래.mp3").string() + "\n" +
                                (folder_ / "봄노래 라이브.wma").string() + "\n");
@@ -147,7 +153,7 @@ TEST_F(GetCliTest, AFileSavedUnderAPartsNameIsNotTakenUpAgain) {
 }
 
 TEST_F(GetCliTest, AListMaySayWhatItLikesAndBadLinesAreReported) {
-    const std::string longAddress = "http://f.example.com/" + std::string(100000, 'x');
+    const std::string longAddress = "http://f.example.com/" + std::string(8000, 'x');
     web_.Set("http://f.example.com/ok.mp3", standin::Page("ok"));
     web_.Set("http://f.example.com/plain.mp3", standin::Page("plain"));
     web_.Set("http://f.example.com/named", standin::Page("named"));
@@ -157,15 +163,18 @@ TEST_F(GetCliTest, AListMaySayWhatItLikesAndBadLinesAreReported) {
         " \t\n"
         "not a line of anything\n"
         "{\"type\":\"mp3\",\"size\":0,\"matched\":true,\"fileName\":\"ok.mp3\",\"title\":\"\","
-        "\"pageUrl\":\"http://p/1\",\"fileUrl\":\"http://f.example.com/ok.mp3\"}\n"
-        "http://f.example.com/plain.mp3\r\n"
+        "\"pageUrl\":\"http://p/1\",\"fileUrl\":\"http://f.example.com/ok.mp3\"}\n" +
+        std::string(1000000, 'y') + "\n" +  // read a piece at a time, and let go
+        "http://f.example.com/plain.mp3\r\n" + longAddress + std::string(300, 'x') + "\n" +
         "http://f.example.com/named\t이름.mp3\n"
         "ftp://f.example.com/nope.mp3\n" +
         longAddress + "\n";
     const auto result = Get({"-n", "2", "-"}, lines);
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_NE(result.err.find("line 4 "), std::string::npos) << result.err;
-    EXPECT_NE(result.err.find("line 8 "), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("line 6 is longer than 64 KiB\n"), std::string::npos);
+    EXPECT_NE(result.err.find("line 8 holds an address longer than 8 KiB\n"), std::string::npos);
+    EXPECT_NE(result.err.find("line 10 "), std::string::npos) << result.err;
     EXPECT_EQ(result.err.find("line 1 "), std::string::npos) << result.err;
     EXPECT_EQ(result.err.find("line 3 "), std::string::npos) << result.err;
     // The long address's failure is told, with the address shortened.
@@ -175,27 +184,31 @@ TEST_F(GetCliTest, AListMaySayWhatItLikesAndBadLinesAreReported) {
               std::string::npos);
     EXPECT_EQ(temp_.Contents(), (std::vector<std::string>{"ok.mp3", "plain.mp3", "이름.mp3"}));
     EXPECT_EQ(RequestsFor("http://f.example.com/gone.mp3"), 2u);
-    // The live files were fetched before the dead one's second try.
-    EXPECT_EQ(web_.RequestedUrls().back(), "http://f.example.com/gone.mp3");
+    // The live files were fetched before the dead ones' second tries.
+    const auto urls = web_.RequestedUrls();
+    EXPECT_EQ(std::vector<std::string>(urls.end() - 2, urls.end()),
+              (std::vector<std::string>{"http://f.example.com/gone.mp3", longAddress}));
 }
 
 TEST_F(GetCliTest, UsageErrorsExitWithTwoAndAskNothing) {
-    for (const auto& args : std::vector<std::vector<std::string>>{{},
-                                                                  {"--attempts=x", "http://a/b"},
-                                                                  {"-n", "-1", "http://a/b"},
-                                                                  {"--attempts"},
-                                                                  {"a", "b", "c"},
-                                                                  {"--bogus", "http://a/b"},
-                                                                  {"-", "name"},
-                                                                  {"notaurl"},
-                                                                  {"song.mp3"},
-                                                                  {"-x"},
-                                                                  {"ftp://a/b.mp3"},
-                                                                  {"http://a:99999/b.mp3"},
-                                                                  {"http://[::1/b.mp3"},
-                                                                  {"-n", "+5", "http://a/b"},
-                                                                  {"-n", " 5", "http://a/b"},
-                                                                  {"--dir"}}) {
+    for (const auto& args :
+         std::vector<std::vector<std::string>>{{},
+                                               {"--attempts=x", "http://a/b"},
+                                               {"-n", "-1", "http://a/b"},
+                                               {"--attempts"},
+                                               {"a", "b", "c"},
+                                               {"--bogus", "http://a/b"},
+                                               {"-", "name"},
+                                               {"notaurl"},
+                                               {"song.mp3"},
+                                               {"-x"},
+                                               {"ftp://a/b.mp3"},
+                                               {"http://a:99999/b.mp3"},
+                                               {"http://[::1/b.mp3"},
+                                               {"-n", "+5", "http://a/b"},
+                                               {"-n", " 5", "http://a/b"},
+                                               {"--dir"},
+                                               {"http://a/" + std::string(8192, 'b')}}) {
         std::vector<std::string> argv{BRAMIX_CLI, "get"};
         argv.insert(argv.end(), args.begin(), args.end());
         const auto result = RunProcess(argv);

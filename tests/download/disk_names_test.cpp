@@ -7,12 +7,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "support/web_test.h"
-
 namespace bramix {
 namespace {
 
-using testing::Ansi;
 namespace fs = std::filesystem;
 
 TEST(SafeFileNameTest, KeepsPlainNames) {
@@ -59,7 +56,7 @@ TEST(SafeFileNameTest, ShortensLongStemsOnACharacterBoundary) {
     EXPECT_EQ((name.size() - 4) % 3, 0u);  // whole characters only
 }
 
-class FreeDownloadPathTest : public ::testing::Test {
+class FreeFileNameTest : public ::testing::Test {
 protected:
     void SetUp() override {
         folder_ = fs::temp_directory_path() / ("bramix-names-" + std::to_string(getpid()));
@@ -68,45 +65,32 @@ protected:
     }
     void TearDown() override { fs::remove_all(folder_); }
 
-    std::string Free(const std::string& utf8Name, std::string& listName) {
-        return FreeDownloadPath(folder_.string(), Ansi(utf8Name), 4242, listName);
-    }
+    std::string Free(const std::string& name) { return FreeFileName(folder_.string(), name, 4242); }
 
     fs::path folder_;
 };
 
-TEST_F(FreeDownloadPathTest, UsesTheNameInUtf8WhenItIsFree) {
-    std::string listName;
-    EXPECT_EQ(Free("봄노래.mp3", listName), (folder_ / "봄노래.mp3").string());
-    EXPECT_EQ(listName, Ansi("봄노래.mp3"));
+TEST_F(FreeFileNameTest, UsesTheNameMadeSafeWhenItIsFree) {
+    EXPECT_EQ(Free("봄노래.mp3"), "봄노래.mp3");
+    EXPECT_EQ(Free("AC/DC.mp3"), "AC DC.mp3");
 }
 
-TEST_F(FreeDownloadPathTest, AddsTheTickCountThenANumber) {
+TEST_F(FreeFileNameTest, AddsTheTickCountThenANumber) {
     std::ofstream(folder_ / "a.mp3") << "x";
-    std::string listName;
-    EXPECT_EQ(Free("a.mp3", listName), (folder_ / "a_4242.mp3").string());
-    EXPECT_EQ(listName, "a_4242.mp3");
+    EXPECT_EQ(Free("a.mp3"), "a_4242.mp3");
     std::ofstream(folder_ / "a_4242.mp3") << "x";
     fs::create_directory(folder_ / "a_4242_1.mp3");
-    EXPECT_EQ(Free("a.mp3", listName), (folder_ / "a_4242_2.mp3").string());
+    EXPECT_EQ(Free("a.mp3"), "a_4242_2.mp3");
 }
 
-TEST_F(FreeDownloadPathTest, ADanglingLinkTakesTheName) {
+TEST_F(FreeFileNameTest, ADanglingLinkTakesTheName) {
     fs::create_symlink(folder_ / "nowhere", folder_ / "a.mp3");
-    std::string listName;
-    EXPECT_EQ(Free("a.mp3", listName), (folder_ / "a_4242.mp3").string());
+    EXPECT_EQ(Free("a.mp3"), "a_4242.mp3");
 }
 
-TEST_F(FreeDownloadPathTest, AnotherDownloadsPartialFileTakesTheName) {
+TEST_F(FreeFileNameTest, AnotherDownloadsPartialFileTakesTheName) {
     std::ofstream(folder_ / "a.mp3.part") << "x";
-    std::string listName;
-    EXPECT_EQ(Free("a.mp3", listName), (folder_ / "a_4242.mp3").string());
-}
-
-TEST_F(FreeDownloadPathTest, AnUnsafeListNameBecomesSafe) {
-    std::string listName;
-    EXPECT_EQ(Free("AC/DC.mp3", listName), (folder_ / "AC DC.mp3").string());
-    EXPECT_EQ(listName, "AC DC.mp3");
+    EXPECT_EQ(Free("a.mp3"), "a_4242.mp3");
 }
 
 class DownloadFolderTest : public ::testing::Test {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "download/download_plan.h"
 #include "download/task_loop.h"
 #include "support/temp_folder.h"
 #include "support/web_test.h"
@@ -34,7 +35,7 @@ protected:
     }
 
     int Add(const std::string& name, const std::string& url) {
-        return queue_->Add(Ansi(name), "", url);
+        return queue_->Add(EntryForFind(Ansi(name), "", url));
     }
 
     bool RunUntilIdle(std::chrono::milliseconds limit = 10s) {
@@ -53,24 +54,22 @@ protected:
 TEST_F(DownloadQueueTest, DownloadsTheQueueOneAfterAnother) {
     web_.Set("http://f.example.com/a.mp3", standin::Page("aaa"));
     web_.Set("http://f.example.com/b.mp3", standin::LargeBody(2 * 1024 * 1024));
-    EXPECT_EQ(queue_->TabCaption(), Ansi("  다운로드  "));
     EXPECT_EQ(Add("봄노래.mp3", "http://f.example.com/a.mp3"), 0);
     EXPECT_EQ(Add("가을.mp3", "http://f.example.com/b.mp3"), 1);
-    EXPECT_EQ(Entry(0).state, DL_WAITING);
-    EXPECT_EQ(Entry(0).statusText, Ansi("대기 중"));
+    EXPECT_EQ(Entry(0).state, DownloadState::Waiting);
+    EXPECT_FALSE(queue_->CanStartOrStop());  // until it starts
     queue_->RequestStart();
     ASSERT_TRUE(RunUntilIdle());
 
-    EXPECT_EQ(Entry(0).state, DL_DONE);
-    EXPECT_EQ(Entry(0).statusText, Ansi("완료"));
-    EXPECT_EQ(Entry(0).sizeText, Ansi("3 바이트"));
-    EXPECT_EQ(Entry(1).sizeText, "2.00 MB");
+    EXPECT_EQ(Entry(0).state, DownloadState::Done);
+    EXPECT_EQ(Entry(0).savedSize, 3u);
+    EXPECT_EQ(Entry(1).savedSize, 2u * 1024 * 1024);
     EXPECT_EQ(ReadFile(folder_ / "봄노래.mp3"), "aaa");
     EXPECT_EQ(Entry(1).path, (folder_ / "가을.mp3").string());
     EXPECT_EQ(queue_->completed(), 2);
-    EXPECT_EQ(queue_->TabCaption(), Ansi("  다운로드 (2/2)  "));
-    EXPECT_FALSE(queue_->stopButtonEnabled());
-    EXPECT_TRUE(queue_->removeButtonEnabled());
+    EXPECT_FALSE(queue_->CanStartOrStop());
+    EXPECT_FALSE(queue_->StopOffersStart());
+    EXPECT_TRUE(queue_->CanRemoveCompleted());
     // The requests came one at a time, in order.
     EXPECT_EQ(web_.RequestedUrls(), (std::vector<std::string>{"http://f.example.com/a.mp3",
                                                               "http://f.example.com/b.mp3"}));
@@ -101,17 +100,18 @@ TEST_F(DownloadQueueTest, AFailingEntryIsRetriedWithAGrowingPauseAndSaysSo) {
     Add("cut.mp3", "http://f.example.com/cut.mp3");
     queue_->RequestStart();
     ASSERT_TRUE(loop_.RunUntil([this] { return Entry(0).failuresInARow == 1; }, 5s));
-    EXPECT_EQ(Entry(0).statusText, Ansi("재시도 1초 후 (연결 오류)"));
+    EXPECT_EQ(Entry(0).failure, DownloadOutcome::TransferError);
+    EXPECT_EQ(Entry(0).retryPause, 1000ms);
     ASSERT_TRUE(loop_.RunUntil([this] { return Entry(0).failuresInARow == 2; }, 5s));
-    EXPECT_EQ(Entry(0).statusText, Ansi("재시도 2초 후 (연결 오류)"));
+    EXPECT_EQ(Entry(0).retryPause, 2000ms);
     ASSERT_TRUE(loop_.RunUntil([this] { return web_.Requests().size() >= 3; }, 10s));
     const auto requests = web_.Requests();
     EXPECT_GE(requests[1].time - requests[0].time, 1000ms);
     EXPECT_GE(requests[2].time - requests[1].time, 2000ms);
     queue_->StartOrStop();
     ASSERT_TRUE(loop_.RunUntil([this] { return !queue_->downloading(); }, 5s));
-    EXPECT_EQ(Entry(0).state, DL_WAITING);
-    EXPECT_EQ(Entry(0).statusText, Ansi("대기 중"));
+    EXPECT_EQ(Entry(0).state, DownloadState::Waiting);
+    EXPECT_EQ(Entry(0).retryPause, 0ms);  // waiting for the user, not for a retry
     // Nothing under the file's name; what arrived waits in its .part.
     EXPECT_EQ(temp_.Contents(), std::vector<std::string>{"cut.mp3.part"});
     queue_->DiscardPartialFiles();
@@ -129,8 +129,9 @@ TEST_F(DownloadQueueTest, ADeadLinkWaitsBehindTheLiveOnes) {
     EXPECT_EQ(web_.RequestedUrls(), (std::vector<std::string>{"http://f.example.com/dead.mp3",
                                                               "http://f.example.com/b.mp3",
                                                               "http://f.example.com/c.mp3"}));
-    EXPECT_EQ(Entry(0).statusText, Ansi("재시도 1초 후 (404)"));
-    EXPECT_EQ(Entry(0).lastError, "the server answered 404");
+    EXPECT_EQ(Entry(0).retryPause, 1000ms);
+    EXPECT_EQ(Entry(0).failure, DownloadOutcome::HttpStatus);
+    EXPECT_EQ(Entry(0).failureStatus, 404);
     EXPECT_TRUE(queue_->busy());  // the window retries until the user stops
 }
 
@@ -142,11 +143,12 @@ TEST_F(DownloadQueueTest, ANewEntryDoesNotWaitForAFailedOnesPause) {
     ASSERT_TRUE(loop_.RunUntil([this] { return queue_->downloading(); }, 5s));
     web_.Set("http://f.example.com/new.mp3", standin::Page("new"));
     const auto added = std::chrono::steady_clock::now();
-    queue_->Add(Ansi("new.mp3"), "", "http://f.example.com/new.mp3");
+    Add("new.mp3", "http://f.example.com/new.mp3");
     ASSERT_TRUE(loop_.RunUntil([this] { return queue_->completed() == 1; }, 5s));
     EXPECT_LT(web_.Requests().back().time - added, 1s);
     EXPECT_EQ(Entry(0).failuresInARow, 2);  // giving way was no failure
-    EXPECT_EQ(Entry(0).statusText, Ansi("재시도 2초 후 (404)"));
+    EXPECT_EQ(Entry(0).retryPause, 2000ms);
+    EXPECT_EQ(Entry(0).failureStatus, 404);
 }
 
 TEST_F(DownloadQueueTest, AStoppedDownloadResumesFromItsPart) {
@@ -178,7 +180,7 @@ TEST_F(DownloadQueueTest, AnEntryThatDoesNotRunCanBeRemovedWithItsPart) {
     Add("cut.mp3", "http://f.example.com/cut.mp3");
     Add("slow.mp3", "http://f.example.com/slow.mp3");
     queue_->RequestStart();
-    ASSERT_TRUE(loop_.RunUntil([this] { return Entry(1).state == DL_RUNNING; }, 5s));
+    ASSERT_TRUE(loop_.RunUntil([this] { return Entry(1).state == DownloadState::Running; }, 5s));
     EXPECT_FALSE(queue_->Remove(1));  // the running one stays
     EXPECT_TRUE(fs::exists(folder_ / "cut.mp3.part"));
     EXPECT_TRUE(queue_->Remove(0));
@@ -186,7 +188,7 @@ TEST_F(DownloadQueueTest, AnEntryThatDoesNotRunCanBeRemovedWithItsPart) {
     ASSERT_EQ(queue_->entries().size(), 1u);
     ASSERT_TRUE(RunUntilIdle());
     EXPECT_EQ(Entry(0).fileName, "slow.mp3");
-    EXPECT_EQ(Entry(0).state, DL_DONE);
+    EXPECT_EQ(Entry(0).state, DownloadState::Done);
 }
 
 TEST_F(DownloadQueueTest, RetryPausesDoubleUpToThirtySeconds) {
@@ -207,18 +209,18 @@ TEST_F(DownloadQueueTest, AStopDuringTheRetryPauseIsImmediateAndRestartTriesAtOn
     ASSERT_TRUE(loop_.RunUntil([this] { return queue_->downloading(); }, 5s));
     const auto start = std::chrono::steady_clock::now();
     queue_->StartOrStop();
-    EXPECT_FALSE(queue_->stopButtonEnabled());
+    EXPECT_FALSE(queue_->CanStartOrStop());
     ASSERT_TRUE(loop_.RunUntil([this] { return !queue_->downloading(); }, 5s));
     EXPECT_LT(std::chrono::steady_clock::now() - start, 500ms);
-    EXPECT_EQ(Entry(0).state, DL_WAITING);
-    EXPECT_TRUE(queue_->stopButtonEnabled());
-    EXPECT_EQ(queue_->StopButtonCaption(), Ansi("다운로드 시작"));
+    EXPECT_EQ(Entry(0).state, DownloadState::Waiting);
+    EXPECT_TRUE(queue_->CanStartOrStop());
+    EXPECT_TRUE(queue_->StopOffersStart());
     EXPECT_EQ(web_.Requests().size(), 1u);
 
     web_.Set("http://f.example.com/x.mp3", standin::Page("now"));
     queue_->StartOrStop();
     ASSERT_TRUE(RunUntilIdle(3s));
-    EXPECT_EQ(Entry(0).state, DL_DONE);
+    EXPECT_EQ(Entry(0).state, DownloadState::Done);
     EXPECT_EQ(Entry(0).failuresInARow, 0);
 }
 
@@ -228,12 +230,13 @@ TEST_F(DownloadQueueTest, AStoppedDownloadWaitsAndStartsAgainFromTheStart) {
     Add("slow.mp3", "http://f.example.com/slow.mp3");
     queue_->RequestStart();
     ASSERT_TRUE(loop_.RunUntil([this] { return Entry(0).bytesSoFar > 0; }, 5s));
-    EXPECT_EQ(Entry(0).state, DL_RUNNING);
-    EXPECT_EQ(queue_->StopButtonCaption(), Ansi("다운로드 중지"));
+    EXPECT_EQ(Entry(0).state, DownloadState::Running);
+    EXPECT_TRUE(queue_->CanStartOrStop());
+    EXPECT_FALSE(queue_->StopOffersStart());
     queue_->StartOrStop();
     ASSERT_TRUE(loop_.RunUntil([this] { return !queue_->downloading(); }, 5s));
-    EXPECT_EQ(Entry(0).state, DL_WAITING);
-    EXPECT_EQ(Entry(0).statusText, Ansi("대기 중"));
+    EXPECT_EQ(Entry(0).state, DownloadState::Waiting);
+    EXPECT_EQ(Entry(0).retryPause, 0ms);
     EXPECT_EQ(temp_.Contents(), std::vector<std::string>{"slow.mp3.part"});
 
     // Without a validator the .part cannot be resumed: it starts over.
@@ -251,14 +254,15 @@ TEST_F(DownloadQueueTest, RemovingDoneEntriesKeepsTheRunningEntrysReportsOnItsRo
     Add("a.mp3", "http://f.example.com/a.mp3");
     Add("slow.mp3", "http://f.example.com/slow.mp3");
     queue_->RequestStart();
-    ASSERT_TRUE(loop_.RunUntil([this] { return Entry(1).state == DL_RUNNING; }, 5s));
+    ASSERT_TRUE(loop_.RunUntil([this] { return Entry(1).state == DownloadState::Running; }, 5s));
     queue_->RemoveCompleted();
     ASSERT_EQ(queue_->entries().size(), 1u);
-    EXPECT_FALSE(queue_->removeButtonEnabled());
+    EXPECT_FALSE(queue_->CanRemoveCompleted());
     ASSERT_TRUE(RunUntilIdle());
     EXPECT_EQ(Entry(0).fileName, "slow.mp3");
-    EXPECT_EQ(Entry(0).state, DL_DONE);
-    EXPECT_EQ(queue_->TabCaption(), Ansi("  다운로드 (1/1)  "));
+    EXPECT_EQ(Entry(0).state, DownloadState::Done);
+    EXPECT_EQ(queue_->completed(), 1);
+    EXPECT_TRUE(queue_->CanRemoveCompleted());
 }
 
 TEST_F(DownloadQueueTest, ProgressReachesTheListAtMostEvery75Milliseconds) {
@@ -283,9 +287,9 @@ TEST_F(DownloadQueueTest, GivesUpAfterTheAttemptsItWasAllowed) {
     Add("a.mp3", "http://f.example.com/a.mp3");
     queue_->RequestStart();
     ASSERT_TRUE(RunUntilIdle());
-    EXPECT_EQ(Entry(0).state, DL_GIVEN_UP);
-    EXPECT_EQ(Entry(0).lastError, "the server answered 404");
-    EXPECT_EQ(Entry(1).state, DL_DONE);
+    EXPECT_EQ(Entry(0).state, DownloadState::GivenUp);
+    EXPECT_EQ(Describe(Entry(0).failure, Entry(0).failureDetail), "the server answered 404");
+    EXPECT_EQ(Entry(1).state, DownloadState::Done);
 }
 
 TEST_F(DownloadQueueTest, ClosingStopsTheDownloadAndKeepsItsPartialFileUntilDiscarded) {
@@ -299,7 +303,7 @@ TEST_F(DownloadQueueTest, ClosingStopsTheDownloadAndKeepsItsPartialFileUntilDisc
     EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
     EXPECT_FALSE(queue_->downloading());
     loop_.RunFor(0ms);  // the ignored end event changes nothing
-    EXPECT_EQ(Entry(0).state, DL_RUNNING);
+    EXPECT_EQ(Entry(0).state, DownloadState::Running);
     EXPECT_EQ(temp_.Contents(), std::vector<std::string>{"slow.mp3.part"});
     queue_->DiscardPartialFiles();
     EXPECT_TRUE(temp_.Contents().empty());

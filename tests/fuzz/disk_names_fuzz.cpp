@@ -1,7 +1,8 @@
 // Names on disk. SafeFileName of a stem line and an extension line; then the
-// whole input as a list name (code page 949) through FreeDownloadPath in a
-// folder of this process, twice: the second call must find the first name
-// taken and choose another. Every name must be creatable in the folder.
+// whole input as a find's name (code page 949), made an entry's name to save
+// under and made free in a folder of this process, twice: the second call
+// must find the first name taken and choose another. Every name must be
+// creatable in the folder.
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -9,9 +10,9 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "base/code_page.h"
 #include "base/text_helpers.h"
 #include "download/disk_names.h"
+#include "download/download_plan.h"
 #include "fuzz_support.h"
 
 namespace {
@@ -53,13 +54,12 @@ const std::string& Folder() {
     return folder.path();
 }
 
-// The leaf of a path that FreeDownloadPath chose, which is then created.
-std::string TakeFreePath(const std::string& listName, std::string& chosen) {
-    const std::string path = FreeDownloadPath(Folder(), listName, 4242, chosen);
-    FUZZ_CHECK(path.rfind(Folder() + "/", 0) == 0);
-    const std::string leaf = path.substr(Folder().size() + 1);
+// The path of a free name for a find's name, which is then created.
+std::string TakeFreePath(const std::string& findName) {
+    const std::string leaf =
+        FreeFileName(Folder(), EntryForFind(findName, "", "http://h/").diskName, 4242);
     CheckPlainName(leaf);
-    FUZZ_CHECK(chosen == Utf8ToAnsi(leaf));
+    const std::string path = Folder() + "/" + leaf;
     const int file = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
     FUZZ_CHECK(file >= 0);
     close(file);
@@ -86,10 +86,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                    safe.compare(safe.size() - extension.size(), extension.size(), extension) == 0);
     }
 
-    std::string first;
-    std::string second;
-    const std::string firstPath = TakeFreePath(std::string(input), first);
-    const std::string secondPath = TakeFreePath(std::string(input), second);
+    const std::string firstPath = TakeFreePath(std::string(input));
+    const std::string secondPath = TakeFreePath(std::string(input));
     FUZZ_CHECK(firstPath != secondPath);
     unlink(firstPath.c_str());
     unlink(secondPath.c_str());
