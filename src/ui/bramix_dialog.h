@@ -1,38 +1,32 @@
 #pragma once
 
 // The main window: a search box and button, the results and downloads under
-// two tabs, their buttons, a progress bar and two link labels. Everything that
-// is not drawing lives in the core (SearchJob, ResultsList, DownloadQueue);
-// this class wires it to widgets. Worker events reach it only as queued calls
-// on the window's thread.
+// two tabs, their buttons, a progress bar and two link labels. The dialog
+// creates and places the parts, switches the tabs and takes the keys; the
+// search (SearchController) and the two lists (ResultsPane, DownloadsPane)
+// wire the core (SearchJob, ResultsList, DownloadQueue) to their widgets.
 
 #include <QDialog>
-#include <QPointer>
 #include <QUrl>
 #include <map>
 #include <memory>
-#include <thread>
+#include <string>
 
 #include "download/download_queue.h"
 #include "results/results_list.h"
-#include "search/search_job.h"
 #include "ui/dialog_units.h"
 #include "ui/resizable_layout.h"
 
-class QComboBox;
-class QLabel;
 class QProgressBar;
-class QPushButton;
 class QSizeGrip;
 class QTabBar;
-class QTreeWidget;
-class QTreeWidgetItem;
 
 namespace bramix::ui {
 
-class DownloadListView;
+class DownloadsPane;
 class LinkLabel;
-class ReportView;
+class ResultsPane;
+class SearchController;
 
 // Control IDs; each widget carries its ID's name as object name.
 enum ControlId {
@@ -60,9 +54,9 @@ public:
     ~BramixDialog() override;
 
     QWidget* Control(int id) const;
-    const ResultsList& results() const { return results_; }
-    const DownloadQueue& downloads() const { return *downloads_; }
-    bool searching() const { return searchThread_.joinable(); }
+    const ResultsList& results() const;
+    const DownloadQueue& downloads() const;
+    bool searching() const;
     QTabBar* tabBar() const { return tabBar_; }
 
     void ShowTab(int index);
@@ -79,12 +73,20 @@ protected:
 
 private:
     // Stops the search and the downloads and waits for both threads; once
-    // closing, the window ignores what the workers still report.
+    // closing, the parts ignore what the workers still report.
     void Shutdown();
 
-    // Building.
-    void CreateControls();
-    void SetUpLists();
+    // Building. The controls are created in the order of the focus chain.
+    void SetUpFont();
+    void CreateControls(std::string downloadFolder);
+    void CreateSearchBox();
+    void CreatePanes(std::string downloadFolder);
+    void CreateProgressBar();
+    void CreateTabArea();
+    void CreateLinks();
+    void ConnectParts();
+    void InitLayout();
+    void PlaceControl(QWidget* widget, int id, QRect rect);
     QRect DialogRect(int x, int y, int width, int height) const;
 
     // LayoutTarget.
@@ -93,35 +95,12 @@ private:
     void Place(int id, const Rect& rect) override;
     void Repaint(int id) override;
 
-    // Searching.
-    void OnSearch();
-    void StopSearch();
-    void OnEndSearch();
-    void OnSearchEvent(int code, int value, intptr_t data);  // search thread
-    void UpdateResultsTabCaption();
-    void PaintResultRow(int row);
-
-    // Downloading.
-    void QueueSelectedResults();
-    void SyncDownloadRow(int row);
-    void SyncDownloadList();
-    void OpenDownloadedFile(int row);
-    void RemoveSelectedDownloads();  // all but the running one
-    void ShowResultsMenu(const QPoint& position);
-    void ShowDownloadsMenu(const QPoint& position);
+    void ShowResultsCaption();
+    void ShowDownloadsCaption();
 
     std::map<int, QWidget*> controls_;
-    QComboBox* query_ = nullptr;
-    QPushButton* searchButton_ = nullptr;
-    ReportView* resultsList_ = nullptr;
-    QPushButton* downloadButton_ = nullptr;
-    QWidget* tabArea_ = nullptr;
-    QTabBar* tabBar_ = nullptr;
-    DownloadListView* downloadsList_ = nullptr;
-    QPushButton* stopDownloadButton_ = nullptr;
-    QPushButton* removeDoneButton_ = nullptr;
-    QPushButton* openFolderButton_ = nullptr;
     QProgressBar* progress_ = nullptr;
+    QTabBar* tabBar_ = nullptr;
     LinkLabel* homeLink_ = nullptr;
     LinkLabel* introLink_ = nullptr;
     QSizeGrip* gripper_ = nullptr;
@@ -130,14 +109,10 @@ private:
     ResizableLayout layout_;
     int refClientWidth_ = 0;
 
-    std::string downloadFolder_;
-    bool closing_ = false;
-    bool restartSearch_ = false;
-
-    SearchJob job_;
-    std::thread searchThread_;
-    ResultsList results_;
-    std::unique_ptr<DownloadQueue> downloads_;
+    // Destroyed bottom up: the search, which fills the results pane, first.
+    std::unique_ptr<ResultsPane> results_;
+    std::unique_ptr<DownloadsPane> downloads_;
+    std::unique_ptr<SearchController> search_;
 };
 
 }  // namespace bramix::ui
