@@ -17,10 +17,6 @@ namespace {
 
 using namespace bramix;
 
-bool IsControlByte(char c) {
-    return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
-}
-
 // A plain name of this folder, as the file system takes it, in valid UTF-8,
 // with room for ".part" and nothing a terminal would act on.
 void CheckPlainName(std::string_view name) {
