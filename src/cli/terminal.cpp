@@ -7,6 +7,7 @@
 
 #include "base/code_page.h"
 #include "base/display_width.h"
+#include "base/text_helpers.h"
 #include "cli/interrupt.h"
 
 namespace bramix::cli {
@@ -21,14 +22,7 @@ constexpr std::string_view kGap = "  ";
 }  // namespace
 
 std::string Printable(std::string_view text) {
-    std::string out = ShortenToWidth(ValidUtf8(text), kLongestEcho);
-    for (char& c : out) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) {
-            c = '?';
-        }
-    }
-    return out;
+    return MaskControlBytes(ShortenToWidth(ValidUtf8(text), kLongestEcho), '?');
 }
 
 StatusLine::StatusLine(bool quiet) : enabled_(!quiet && isatty(STDERR_FILENO) != 0) {}

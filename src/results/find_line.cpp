@@ -1,10 +1,12 @@
 #include "results/find_line.h"
 
 #include <cstdint>
+#include <nlohmann/json.hpp>
 #include <utility>
 #include <vector>
 
 #include "base/code_page.h"
+#include "base/text_helpers.h"
 #include "results/results_list.h"
 
 namespace bramix {
@@ -12,248 +14,122 @@ namespace bramix {
 namespace {
 
 std::string Field(std::string_view ansi) {
-    std::string utf8 = AnsiToUtf8(ansi);
-    for (char& c : utf8) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) {
-            c = ' ';
-        }
-    }
-    return utf8;
+    return MaskControlBytes(AnsiToUtf8(ansi), ' ');
 }
 
-// A JSON string: quotes, backslashes and control bytes escaped.
-void AppendJsonString(std::string& out, std::string_view utf8) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    out += '"';
-    for (const char c : utf8) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (byte < 0x20 || byte == 0x7F) {
-            out += "\\u00";
-            out += kHex[byte >> 4];
-            out += kHex[byte & 0x0F];
+// The lines have always escaped backspace and form feed as \u0008 and
+// \u000c, and DEL as \u007f, where nlohmann writes \b, \f and DEL itself;
+// scripts may compare lines, so they stay as they were. A backslash in the
+// dump always starts an escape, so stepping over escapes never takes an
+// escaped backslash for one.
+std::string WithEarlierEscapes(const std::string& dumped) {
+    std::string line;
+    line.reserve(dumped.size());
+    for (size_t i = 0; i < dumped.size(); ++i) {
+        const char c = dumped[i];
+        if (c == '\x7F') {
+            line += "\\u007f";
+        } else if (c != '\\') {
+            line += c;
+        } else if (const char escaped = dumped[++i]; escaped == 'b' || escaped == 'f') {
+            line += escaped == 'b' ? "\\u0008" : "\\u000c";
         } else {
-            out += c;
+            line += '\\';
+            line += escaped;
         }
     }
-    out += '"';
+    return line;
 }
 
-void AppendUtf8(std::string& out, uint32_t code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
-
-// Reads the flat JSON objects this program writes: string, number, true,
-// false and null values. Fails on anything else.
-class JsonObjectReader {
+// What `get -` takes from a find's object: its fileUrl and fileName, which
+// must be strings wherever they occur (the last one counts). Values are as
+// this program writes them: strings, non-negative integers (of any length),
+// booleans and null; nothing nests.
+class FindObjectReader {
 public:
-    explicit JsonObjectReader(std::string_view text) : text_(text) {}
-
-    struct Field {
-        std::string key;
-        std::string value;  // a string's text, or the literal as written
-        bool isString;
-    };
-
-    // The object's values by key; empty on a malformed object.
-    std::optional<std::vector<Field>> Read() {
-        std::vector<Field> fields;
-        if (!Take('{')) {
-            return std::nullopt;
-        }
-        if (Take('}')) {
-            return AtEnd() ? std::optional(fields) : std::nullopt;
-        }
-        do {
-            Field field;
-            if (!String(field.key) || !Take(':') || !Value(field.value, field.isString)) {
-                return std::nullopt;
-            }
-            fields.push_back(std::move(field));
-        } while (Take(','));
-        if (!Take('}') || !AtEnd()) {
-            return std::nullopt;
-        }
-        return fields;
+    bool null() { return NotAddressOrName(); }
+    bool boolean(bool) { return NotAddressOrName(); }
+    bool number_integer(int64_t) { return false; }  // only negative ones come here
+    bool number_unsigned(uint64_t) { return NotAddressOrName(); }
+    bool number_float(double, const std::string& written) {
+        // Digits too many for 64 bits arrive here; fractions and exponents do not count.
+        return written.find_first_not_of("0123456789") == std::string::npos && NotAddressOrName();
     }
-
-private:
-    void SkipSpace() {
-        while (at_ < text_.size() && (text_[at_] == ' ' || text_[at_] == '\t' ||
-                                      text_[at_] == '\r' || text_[at_] == '\n')) {
-            ++at_;
-        }
-    }
-    bool Take(char c) {
-        SkipSpace();
-        if (at_ < text_.size() && text_[at_] == c) {
-            ++at_;
-            return true;
-        }
-        return false;
-    }
-    bool AtEnd() {
-        SkipSpace();
-        return at_ == text_.size();
-    }
-    bool Hex4(uint32_t& code) {
-        if (at_ + 4 > text_.size()) {
-            return false;
-        }
-        code = 0;
-        for (int i = 0; i < 4; ++i) {
-            const char c = text_[at_++];
-            code <<= 4;
-            if (c >= '0' && c <= '9') {
-                code |= static_cast<uint32_t>(c - '0');
-            } else if ((c | 0x20) >= 'a' && (c | 0x20) <= 'f') {
-                code |= static_cast<uint32_t>((c | 0x20) - 'a' + 10);
-            } else {
-                return false;
-            }
+    bool string(std::string& value) {
+        if (key_ == "fileUrl") {
+            fileUrl_ = std::move(value);
+        } else if (key_ == "fileName") {
+            fileName_ = std::move(value);
         }
         return true;
     }
-    bool String(std::string& out) {
-        if (!Take('"')) {
-            return false;
-        }
-        while (at_ < text_.size()) {
-            const char c = text_[at_++];
-            if (c == '"') {
-                return true;
-            }
-            if (c != '\\') {
-                out += c;
-                continue;
-            }
-            if (at_ >= text_.size()) {
-                return false;
-            }
-            const char escaped = text_[at_++];
-            switch (escaped) {
-                case 'n':
-                    out += '\n';
-                    break;
-                case 't':
-                    out += '\t';
-                    break;
-                case 'r':
-                    out += '\r';
-                    break;
-                case 'b':
-                    out += '\b';
-                    break;
-                case 'f':
-                    out += '\f';
-                    break;
-                case 'u': {
-                    uint32_t code = 0;
-                    if (!Hex4(code)) {
-                        return false;
-                    }
-                    if (code >= 0xD800 && code <= 0xDBFF && at_ + 1 < text_.size() &&
-                        text_[at_] == '\\' && text_[at_ + 1] == 'u') {
-                        at_ += 2;
-                        uint32_t low = 0;
-                        if (!Hex4(low) || low < 0xDC00 || low > 0xDFFF) {
-                            return false;
-                        }
-                        code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
-                    }
-                    AppendUtf8(out, code);
-                    break;
-                }
-                default:
-                    out += escaped;  // '"', '\\' and '/'
-                    break;
-            }
-        }
-        return false;
+    bool binary(nlohmann::json::binary_t&) { return false; }
+    bool start_object(size_t) { return ++depth_ == 1; }
+    bool key(std::string& name) {
+        key_ = std::move(name);
+        return true;
     }
-    bool Value(std::string& out, bool& isString) {
-        SkipSpace();
-        isString = at_ < text_.size() && text_[at_] == '"';
-        if (isString) {
-            return String(out);
+    bool end_object() { return true; }
+    bool start_array(size_t) { return false; }
+    bool end_array() { return false; }
+    bool parse_error(size_t, const std::string&, const nlohmann::json::exception&) { return false; }
+
+    std::optional<FindLineTarget> Target() const {
+        if (!fileUrl_ || fileUrl_->empty() || !fileName_) {
+            return std::nullopt;
         }
-        const size_t start = at_;
-        while (at_ < text_.size() && text_[at_] != ',' && text_[at_] != '}' && text_[at_] != ' ') {
-            ++at_;
-        }
-        out = text_.substr(start, at_ - start);
-        const bool number =
-            !out.empty() && out.find_first_not_of("0123456789") == std::string::npos;
-        return number || out == "true" || out == "false" || out == "null";
+        return FindLineTarget{Utf8ToAnsi(*fileUrl_), Utf8ToAnsi(*fileName_)};
     }
 
-    std::string_view text_;
-    size_t at_ = 0;
+private:
+    // A number, a boolean or null is no address and no name.
+    bool NotAddressOrName() const { return key_ != "fileUrl" && key_ != "fileName"; }
+
+    int depth_ = 0;
+    std::string key_;
+    std::optional<std::string> fileUrl_;
+    std::optional<std::string> fileName_;
 };
 
-std::optional<FindLineTarget> ParseJsonLine(std::string_view line) {
-    const auto fields = JsonObjectReader(line).Read();
-    if (!fields) {
-        return std::nullopt;
-    }
-    std::optional<std::string> fileUrl;
-    std::optional<std::string> fileName;
-    for (const auto& [key, value, isString] : *fields) {
-        if (key == "fileUrl" || key == "fileName") {
-            if (!isString) {
-                return std::nullopt;  // a number is no address and no name
-            }
-            (key == "fileUrl" ? fileUrl : fileName) = value;
+// A number, true, false or null followed by a TAB, CR or LF rather than a
+// space, ',' or '}' has always made a line no find. JSON that nlohmann
+// accepts holds those bytes raw only between tokens, so the byte before one
+// ends a token.
+bool HasValueEndedByControlSpace(std::string_view line) {
+    for (size_t i = 1; i < line.size(); ++i) {
+        const char before = line[i - 1];
+        if ((line[i] == '\t' || line[i] == '\r' || line[i] == '\n') &&
+            ((before >= '0' && before <= '9') || before == 'e' || before == 'l')) {
+            return true;
         }
     }
-    if (!fileUrl || fileUrl->empty() || !fileName) {
+    return false;
+}
+
+std::optional<FindLineTarget> ParseJsonLine(std::string_view line) {
+    FindObjectReader reader;
+    // sax_parse tells its errors to the reader rather than throwing them.
+    if (HasValueEndedByControlSpace(line) ||
+        !nlohmann::json::sax_parse(line.begin(), line.end(), &reader)) {
         return std::nullopt;
     }
-    return FindLineTarget{Utf8ToAnsi(*fileUrl), Utf8ToAnsi(*fileName)};
+    return reader.Target();
 }
 
 }  // namespace
 
 std::string FormatFindJson(const FoundFile& found, bool matched) {
-    std::string line = "{\"type\":\"";
-    line += TypeText(found.type);
-    line += "\",\"size\":" + std::to_string(found.size);
-    line += matched ? ",\"matched\":true" : ",\"matched\":false";
-    const std::pair<const char*, const std::string*> fields[] = {{"fileName", &found.fileName},
-                                                                 {"title", &found.title},
-                                                                 {"pageUrl", &found.pageUrl},
-                                                                 {"fileUrl", &found.fileUrl}};
-    for (const auto& [key, text] : fields) {
-        line += ",\"";
-        line += key;
-        line += "\":";
-        AppendJsonString(line, AnsiToUtf8(*text));
-    }
-    line += '}';
-    return line;
+    const nlohmann::ordered_json find = {
+        {"type", TypeText(found.type)},
+        {"size", found.size},
+        {"matched", matched},
+        {"fileName", AnsiToUtf8(found.fileName)},
+        {"title", AnsiToUtf8(found.title)},
+        {"pageUrl", AnsiToUtf8(found.pageUrl)},
+        {"fileUrl", AnsiToUtf8(found.fileUrl)},
+    };
+    // UTF-8 as it is; AnsiToUtf8 writes only valid UTF-8, so nothing is replaced.
+    return WithEarlierEscapes(find.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
 }
 
 std::string FormatFindLine(const FoundFile& found, bool matched) {

@@ -176,6 +176,21 @@ TEST_F(SearchCliTest, UsageErrorsNameTheProblemAndAskNothing) {
         ASSERT_EQ(lines.size(), 2u) << result.err;
         EXPECT_EQ(lines[1], "try 'bramix-cli --help'");
     }
+    // What the option parser says; long names are never abbreviated.
+    for (const auto& [args, problem] :
+         std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{"--ord", "list", "x"}, "unknown option '--ord'"},
+             {{"--matched=1", "x"}, "option '--matched' takes no value"},
+             {{"x", "--order"}, "option '--order' needs a value"},
+             {{"-mz", "x"}, "unknown option '-z'"},
+             {{"-mo"}, "option '-o' needs a value"},
+             {{"-m\x01"}, "unknown option '-?'"}}) {
+        std::vector<std::string> argv{BRAMIX_CLI, "search"};
+        argv.insert(argv.end(), args.begin(), args.end());
+        const auto result = RunProcess(argv);
+        EXPECT_EQ(result.exitCode, 2) << args[0];
+        EXPECT_EQ(Lines(result.err)[0], "bramix-cli search: " + problem);
+    }
     EXPECT_TRUE(web_.Requests().empty());
 }
 

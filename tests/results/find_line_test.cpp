@@ -62,10 +62,38 @@ TEST(FindLineTest, ReadsJsonBackAndRefusesWhatIsNoFind) {
     EXPECT_EQ(target->fileName, found.fileName);
     EXPECT_EQ(target->fileUrl, found.fileUrl);
 
-    EXPECT_FALSE(ParseFindLine(R"({"fileName":5,"fileUrl":"http://f/a.mp3"})"));
-    EXPECT_FALSE(ParseFindLine(R"({"fileName":"a.mp3","fileUrl":null})"));
-    EXPECT_FALSE(ParseFindLine(R"({"fileName":"a.mp3"})"));
-    EXPECT_FALSE(ParseFindLine(R"({"fileName":"a.mp3","fileUrl":"http://f/a.mp3")"));
+    // Every byte as lines have always had it: UTF-8 raw, control bytes and
+    // DEL as \u00XX except \t, \n and \r.
+    found.title = std::string("\"\\/\b\f\n\r\t\x01\x7F\0", 11) + Ansi("봄");
+    found.type = FILE_TYPE_WMA;
+    EXPECT_EQ(FormatFindJson(found, false),
+              R"({"type":"wma","size":7,"matched":false,"fileName":"봄 \"노래\".mp3",)"
+              R"("title":"\"\\/\u0008\u000c\n\r\t\u0001\u007f\u0000봄","pageUrl":"",)"
+              R"("fileUrl":"http://f/a.mp3"})");
+
+    for (const char* line : {
+             R"({"fileName":5,"fileUrl":"http://f/a.mp3"})",
+             R"({"fileName":"a.mp3","fileUrl":null})",
+             R"({"fileName":"a.mp3"})",
+             R"({"fileName":"a.mp3","fileUrl":"http://f/a.mp3")",
+             R"({"fileName":"a.mp3","fileUrl":""})",
+             R"({"fileName":"a","fileUrl":"http://f/a.mp3","fileUrl":1})",
+             R"({"fileName":"a","fileUrl":1,"fileUrl":"http://f/a.mp3"})",
+             R"({"fileName":"a","fileUrl":"http://f/a.mp3"} x)",
+             R"({"fileName":"a","fileUrl":"http://f/a.mp3","size":-1})",
+             R"({"fileName":"a","fileUrl":"http://f/a.mp3","size":1.5})",
+             R"({"fileName":"a","fileUrl":"http://f/a.mp3","size":[1]})",
+             R"({"fileName":"a","fileUrl":"http://f/a.mp3","size":{}})",
+             "{\"fileName\":\"a\",\"size\":1\t,\"fileUrl\":\"http://f/a.mp3\"}",
+         }) {
+        EXPECT_FALSE(ParseFindLine(line)) << line;
+    }
+    const auto spaced = ParseFindLine(
+        R"({ "fileName" : "\uBD04\ud83c\udf38" , "fileUrl":"http://f/1", "size" : 1 ,)"
+        R"("fileUrl":"http://f/2","n":null,"big":123456789012345678901234567890 }  )");
+    ASSERT_TRUE(spaced);
+    EXPECT_EQ(spaced->fileUrl, "http://f/2");
+    EXPECT_EQ(spaced->fileName, Ansi("봄") + "?");
 }
 
 }  // namespace
