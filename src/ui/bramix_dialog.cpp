@@ -266,8 +266,7 @@ void BramixDialog::InitLayout() {
     gripper_->setObjectName(ControlName(IDC_SIZE_GRIPPER));
     gripper_->resize(gripper_->sizeHint());
     gripper_->move(width() - gripper_->width(), height() - gripper_->height());
-    layout_.Init(ResizeMap(), *this, {width(), height()}, Current(IDC_SIZE_GRIPPER),
-                 Size{width(), height()});
+    layout_.Init(ResizeMap(), *this, {width(), height()}, Current(IDC_SIZE_GRIPPER));
     setMinimumSize(width(), height());  // never smaller than at initialisation
 }
 

@@ -33,11 +33,9 @@ int MulDiv(int a, int b, int c) {
 }
 
 void ResizableLayout::Init(const std::vector<ResizeMapEntry>& map, const LayoutTarget& target,
-                           Size clientSize, std::optional<Rect> gripper,
-                           std::optional<Size> windowSize) {
+                           Size clientSize, std::optional<Rect> gripper) {
     records_.clear();
     initial_ = clientSize;
-    minTrack_ = windowSize;
     if (gripper) {
         records_.push_back({IDC_SIZE_GRIPPER,
                             RESIZE_MOVE_X | RESIZE_MOVE_Y | RESIZE_REPAINT | RESIZE_GRIPPER,

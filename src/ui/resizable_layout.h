@@ -68,17 +68,15 @@ int MulDiv(int a, int b, int c);
 class ResizableLayout {
 public:
     // Records the controls of `map` that exist, with their rectangles now.
-    // `gripper` is the size gripper's rectangle, when there is one;
-    // `windowSize` (frame included) becomes the minimum track size.
+    // `gripper` is the size gripper's rectangle, when there is one. The
+    // dialog keeps its own minimum size (no smaller than at initialisation).
     void Init(const std::vector<ResizeMapEntry>& map, const LayoutTarget& target, Size clientSize,
-              std::optional<Rect> gripper, std::optional<Size> windowSize);
+              std::optional<Rect> gripper);
 
     // Places every recorded control for a client area of cx x cy.
     void Update(int cx, int cy, LayoutTarget& target) const;
 
     const std::vector<LayoutRecord>& records() const { return records_; }
-    Size initialClientSize() const { return initial_; }
-    std::optional<Size> minTrackSize() const { return minTrack_; }
 
 private:
     void PositionControl(int cx, int cy, const Rect& group, const LayoutRecord& record,
@@ -86,7 +84,6 @@ private:
 
     std::vector<LayoutRecord> records_;
     Size initial_;
-    std::optional<Size> minTrack_;
 };
 
 }  // namespace bramix::ui

@@ -38,7 +38,7 @@ TEST(ResizableLayoutTest, PlainEntriesMoveAndStretchByTheGrowth) {
                  {2, RESIZE_MOVE_X},
                  {3, RESIZE_SIZE_X | RESIZE_SIZE_Y},
                  {4, RESIZE_MOVE_Y | RESIZE_REPAINT}},
-                dialog, {180, 240}, std::nullopt, Size{190, 270});
+                dialog, {180, 240}, std::nullopt);
     layout.Update(280, 300, dialog);
     EXPECT_EQ(dialog.controls[1], (Rect{10, 10, 210, 30}));
     EXPECT_EQ(dialog.controls[2], (Rect{220, 10, 270, 30}));
@@ -47,7 +47,6 @@ TEST(ResizableLayoutTest, PlainEntriesMoveAndStretchByTheGrowth) {
     EXPECT_EQ(dialog.repainted, std::vector<int>{4});
     layout.Update(180, 240, dialog);  // back to the start: back to the start
     EXPECT_EQ(dialog.controls[3], (Rect{10, 40, 170, 200}));
-    EXPECT_EQ(layout.minTrackSize(), (Size{190, 270}));
 }
 
 TEST(ResizableLayoutTest, MissingControlsAndStrayGroupMarkersAreSkipped) {
@@ -55,17 +54,16 @@ TEST(ResizableLayoutTest, MissingControlsAndStrayGroupMarkersAreSkipped) {
     dialog.controls = {{1, {0, 0, 10, 10}}};
     ResizableLayout layout;
     layout.Init({{99, RESIZE_SIZE_X}, {-1, RESIZE_END_GROUP}, {-1, 0x7}, {1, RESIZE_SIZE_X}},
-                dialog, {100, 100}, std::nullopt, std::nullopt);
+                dialog, {100, 100}, std::nullopt);
     ASSERT_EQ(layout.records().size(), 1u);
     EXPECT_EQ(layout.records()[0].id, 1);
-    EXPECT_FALSE(layout.minTrackSize());
 }
 
 TEST(ResizableLayoutTest, TheGripperMovesWithTheCorner) {
     FakeDialog dialog;
     dialog.controls = {{IDC_SIZE_GRIPPER, {90, 90, 100, 100}}};
     ResizableLayout layout;
-    layout.Init({}, dialog, {100, 100}, Rect{90, 90, 100, 100}, std::nullopt);
+    layout.Init({}, dialog, {100, 100}, Rect{90, 90, 100, 100});
     ASSERT_EQ(layout.records().size(), 1u);
     EXPECT_EQ(layout.records()[0].flags, 0x401Cu);
     layout.Update(150, 120, dialog);
@@ -81,7 +79,7 @@ TEST(ResizableLayoutTest, AGroupSharesTheGrowthAndKeepsTheGapBetweenItsControls)
                  {1, RESIZE_SIZE_X},
                  {2, RESIZE_SIZE_X | RESIZE_MOVE_X},
                  {-1, RESIZE_END_GROUP}},
-                dialog, {210, 50}, std::nullopt, std::nullopt);
+                dialog, {210, 50}, std::nullopt);
     ASSERT_EQ(layout.records().size(), 2u);
     EXPECT_EQ(layout.records()[0].flags, RESIZE_SIZE_X | RESIZE_BEGIN_GROUP | (2u << 16));
     layout.Update(420, 50, dialog);                        // the group doubles
