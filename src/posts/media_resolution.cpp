@@ -123,9 +123,7 @@ void ReportFoundFile(SearchJob& job, PostContext& post, const std::string& link,
     if (!found.title.empty() && titleTerm.MatchedBy(found.fileName)) {
         found.title.clear();
     }
-    if (job.callback) {
-        job.callback(SEARCH_EV_FOUND, 0, FoundFileDatum(found));
-    }
+    ListenerOf(job).OnFound(found);
 }
 
 }  // namespace bramix

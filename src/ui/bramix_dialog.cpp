@@ -501,10 +501,7 @@ void BramixDialog::OnSearch() {
     UpdateResultsTabCaption();
     job_.input = text;
     job_.stopFlag = 0;
-    job_.callback = [this](int code, int value, intptr_t data) {
-        OnSearchEvent(code, value, data);
-        return 0;
-    };
+    job_.listener = &searchEvents_;
     searchThread_ = std::thread(SearchThreadProc, &job_);
     searchButton_->setText(QString::fromUtf8(strings::kStop));
     ShowTab(0);
@@ -521,37 +518,33 @@ void BramixDialog::StopSearch() {
     }
 }
 
-void BramixDialog::OnSearchEvent(int code, int value, intptr_t data) {
-    // On the search thread: everything goes over to the window's thread.
-    switch (code) {
-        case SEARCH_EV_RANGE:
-            QMetaObject::invokeMethod(
-                this, [this, data] { progress_->setRange(0, static_cast<int>(data)); },
-                Qt::QueuedConnection);
-            break;
-        case SEARCH_EV_POSITION:
-            QMetaObject::invokeMethod(
-                this,
-                [this, value] {
-                    progress_->setValue(value);
-                    UpdateResultsTabCaption();
-                },
-                Qt::QueuedConnection);
-            break;
-        case SEARCH_EV_FOUND: {
-            const FoundFile found = FoundFileOf(data);
-            QMetaObject::invokeMethod(
-                this, [this, found] { InsertFound(found); }, Qt::QueuedConnection);
-            break;
-        }
-        case SEARCH_EV_END:
-            DebugTrace("WM_BRAMIX_ENDSEARCHMP3...\n");
-            QMetaObject::invokeMethod(
-                this, [this] { OnEndSearch(); }, Qt::QueuedConnection);
-            break;
-        default:
-            break;
-    }
+// On the search thread: everything goes over to the window's thread. The
+// listener is part of the window, so the posted calls may use it.
+void BramixDialog::SearchEvents::OnRange(int maximum) {
+    QMetaObject::invokeMethod(
+        &dialog_, [this, maximum] { dialog_.progress_->setRange(0, maximum); },
+        Qt::QueuedConnection);
+}
+
+void BramixDialog::SearchEvents::OnPosition(int position, int /*maximum*/) {
+    QMetaObject::invokeMethod(
+        &dialog_,
+        [this, position] {
+            dialog_.progress_->setValue(position);
+            dialog_.UpdateResultsTabCaption();
+        },
+        Qt::QueuedConnection);
+}
+
+void BramixDialog::SearchEvents::OnFound(const FoundFile& found) {
+    QMetaObject::invokeMethod(
+        &dialog_, [this, found] { dialog_.InsertFound(found); }, Qt::QueuedConnection);
+}
+
+void BramixDialog::SearchEvents::OnEnd() {
+    DebugTrace("WM_BRAMIX_ENDSEARCHMP3...\n");
+    QMetaObject::invokeMethod(
+        &dialog_, [this] { dialog_.OnEndSearch(); }, Qt::QueuedConnection);
 }
 
 void BramixDialog::OnEndSearch() {

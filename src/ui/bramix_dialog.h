@@ -97,9 +97,22 @@ private:
     void OnSearch();
     void StopSearch();
     void OnEndSearch();
-    void OnSearchEvent(int code, int value, intptr_t data);  // search thread
     void UpdateResultsTabCaption();
     void PaintResultRow(int row);
+
+    // Tells the window what the search reports: on the search thread, each
+    // event is posted over to the window's thread.
+    class SearchEvents final : public SearchListener {
+    public:
+        explicit SearchEvents(BramixDialog& dialog) : dialog_(dialog) {}
+        void OnRange(int maximum) override;
+        void OnPosition(int position, int maximum) override;
+        void OnFound(const FoundFile& found) override;
+        void OnEnd() override;
+
+    private:
+        BramixDialog& dialog_;
+    };
 
     // Downloading.
     void QueueSelectedResults();
@@ -134,6 +147,7 @@ private:
     bool closing_ = false;
     bool restartSearch_ = false;
 
+    SearchEvents searchEvents_{*this};
     SearchJob job_;
     std::thread searchThread_;
     ResultsList results_;
