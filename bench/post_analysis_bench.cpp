@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/code_page.h"
@@ -112,15 +113,9 @@ double BestMilliseconds(int rounds, Work work) {
     return best;
 }
 
-}  // namespace
-
-int main() {
-    const Service tistory{"tistory", "http://springday.tistory.com/12", bramix::AnalyzeTistoryPost};
-    const Service naver{"naver", "http://blog.naver.com/PostView.nhn?blogId=spring&logNo=1",
-                        bramix::AnalyzeNaverPost};
-    const Service daum{"daum", "http://blog.daum.net/_blog/BlogView.do?blogid=0Ab&articleno=1",
-                       bramix::AnalyzeDaumPost};
-
+// A title of many words, and a file name that holds them all in the other
+// order.
+std::pair<std::string, std::string> ManyWordsTitleAndName() {
     std::string manyWords = "<title>";
     std::vector<std::string> words;
     while (manyWords.size() < kPageSize / 2 - 64) {
@@ -132,10 +127,13 @@ int main() {
     for (auto word = words.rbegin(); word != words.rend(); ++word) {
         allWords += *word;
     }
+    return {manyWords, allWords};
+}
 
-    // A name of many different characters, Hangul syllables and letters in no
-    // order, that holds each of the title's 80 words: an index of such a text
-    // shares little and so costs the most.
+// A name of many different characters, Hangul syllables and letters in no
+// order, and a title of 80 words that the name holds each of: an index of
+// such a text shares little and so costs the most.
+std::pair<std::string, std::string> ManyCharactersNameAndTitle() {
     std::vector<std::string> characters;
     uint32_t seed = 1;
     auto random = [&seed](uint32_t below) {
@@ -164,8 +162,25 @@ int main() {
         wordsOfIt += characters[at] + characters[at + 1] + characters[at + 2] + " ";
     }
     wordsOfIt += "</title><body>";
+    return {manyCharacters, wordsOfIt};
+}
 
-    const std::vector<Page> pages = {
+struct Services {
+    Service tistory{"tistory", "http://springday.tistory.com/12", bramix::AnalyzeTistoryPost};
+    Service naver{"naver", "http://blog.naver.com/PostView.nhn?blogId=spring&logNo=1",
+                  bramix::AnalyzeNaverPost};
+    Service daum{"daum", "http://blog.daum.net/_blog/BlogView.do?blogid=0Ab&articleno=1",
+                 bramix::AnalyzeDaumPost};
+};
+
+// An ordinary page of each service first, then the hostile ones.
+std::vector<Page> Pages(const Services& services) {
+    const Service& tistory = services.tistory;
+    const Service& naver = services.naver;
+    const Service& daum = services.daum;
+    const auto [manyWords, allWords] = ManyWordsTitleAndName();
+    const auto [manyCharacters, wordsOfIt] = ManyCharactersNameAndTitle();
+    return {
         {"ordinary", &tistory, TistoryPage()},
         {"ordinary", &naver, NaverPage()},
         {"ordinary", &daum, DaumPage()},
@@ -205,16 +220,20 @@ int main() {
          wordsOfIt + "<noscript><a href=\"http://a.tistory.com/f\">" + manyCharacters +
              ".mp3</a></noscript>"},
     };
+}
 
+// Each page's best time, and its ratio to its service's ordinary page; false
+// when a ratio misses the goal.
+bool MeasurePages(const std::vector<Page>& pages) {
     bramix::testing::MemoryWeb web;
     bramix::SearchJob job;
     job.input = "zzz";
     job.web = &web;
-    int finds = 0;
-    job.callback = [&finds](int code, int, intptr_t) {
-        finds += code == bramix::SEARCH_EV_FOUND ? 1 : 0;
-        return 0;
-    };
+    struct FindCounter : bramix::SearchListener {
+        void OnFound(const bramix::FoundFile&) override { ++finds; }
+        int finds = 0;
+    } counter;
+    job.listener = &counter;
 
     std::printf("%-30s %-8s %10s %8s\n", "page (512 KiB)", "service", "ms", "x ordinary");
     bool met = true;
@@ -223,7 +242,7 @@ int main() {
         web.SetPage(page.service->address, page.bytes);
         const double ms = BestMilliseconds(5, [&] {
             job.seenLinks.clear();
-            finds = 0;
+            counter.finds = 0;
             page.service->analyze(job, page.service->address);
         });
         double base = 0;
@@ -233,7 +252,7 @@ int main() {
         if (base == 0) {
             ordinary.emplace_back(page.service, ms);
             std::printf("%-30s %-8s %10.2f %8s   (%d finds)\n", page.name, page.service->name, ms,
-                        "-", finds);
+                        "-", counter.finds);
             continue;
         }
         const double ratio = ms / base;
@@ -241,5 +260,12 @@ int main() {
         std::printf("%-30s %-8s %10.2f %8.1f%s\n", page.name, page.service->name, ms, ratio,
                     ratio <= 10 ? "" : "   over the goal of 10");
     }
-    return met ? 0 : 1;
+    return met;
+}
+
+}  // namespace
+
+int main() {
+    const Services services;
+    return MeasurePages(Pages(services)) ? 0 : 1;
 }

@@ -48,33 +48,35 @@ struct SearchOptions {
     std::string text;  // code page 949, trimmed
 };
 
-// Receives the job's events on the search thread and writes what the options
-// ask for. The first write that fails (the reader went away) stops the job.
-class SearchPrinter {
+// Listens to the job on the search thread and writes what the options ask
+// for. The first write that fails (the reader went away) stops the job.
+class SearchPrinter final : public SearchListener {
 public:
     SearchPrinter(const SearchOptions& options, SearchJob& job)
         : options_(options), job_(job), status_(options.quiet) {}
 
-    int OnEvent(int code, int value, intptr_t data) {
+    void OnPosition(int position, int /*maximum*/) override {
         std::lock_guard lock(mutex_);
-        if (code == SEARCH_EV_POSITION) {
-            position_ = value;
-            DrawStatus();
-        } else if (code == SEARCH_EV_FOUND) {
-            const FoundFile& found = FoundFileOf(data);
-            const bool matched = IsMatchingFind(term_, found);
-            ++finds_;
-            matching_ += matched ? 1 : 0;
-            if (!options_.listOrder) {
-                Print(found, matched);
-            } else {
-                arrived_.push_back({found, matched, ListPlace::Of(EntryOf(found, matched))});
-            }
-            DrawStatus();
-        } else if (code == SEARCH_EV_END) {
-            ended_ = 1;
+        position_ = position;
+        DrawStatus();
+    }
+
+    void OnFound(const FoundFile& found) override {
+        std::lock_guard lock(mutex_);
+        const bool matched = IsMatchingFind(term_, found);
+        ++finds_;
+        matching_ += matched ? 1 : 0;
+        if (!options_.listOrder) {
+            Print(found, matched);
+        } else {
+            arrived_.push_back({found, matched, ListPlace::Of(EntryOf(found, matched))});
         }
-        return 0;
+        DrawStatus();
+    }
+
+    void OnEnd() override {
+        std::lock_guard lock(mutex_);
+        ended_ = 1;
     }
 
     // After the job has ended: the list order, and the summary.
@@ -170,9 +172,9 @@ void ReportFailures(const SearchStats& stats) {
     }
 }
 
-}  // namespace
-
-int RunSearch(std::span<char* const> args) {
+// Reads the command line into `options`; an exit status when the command ends
+// there (its help, or a usage error).
+std::optional<int> ReadOptions(std::span<char* const> args, SearchOptions& options) {
     std::string error;
     const auto parsed = Arguments::Parse(args, kOptions, error);
     if (!parsed) {
@@ -182,7 +184,6 @@ int RunSearch(std::span<char* const> args) {
         std::fputs(kSearchHelp, stdout);
         return kExitOk;
     }
-    SearchOptions options;
     if (const auto order = parsed->Value("order")) {
         if (*order != "arrival" && *order != "list") {
             return UsageError("search",
@@ -208,13 +209,12 @@ int RunSearch(std::span<char* const> args) {
     if (options.text.empty()) {
         return UsageError("search", "nothing to search for");
     }
+    return std::nullopt;
+}
 
-    SearchJob job;
-    job.input = options.text;
-    SearchPrinter printer(options, job);
-    job.callback = [&printer](int code, int value, intptr_t data) {
-        return printer.OnEvent(code, value, data);
-    };
+// Runs the job on a thread of its own until its end event, and how long that
+// took.
+Clock::duration RunJob(SearchJob& job, const SearchPrinter& printer) {
     const auto started = Clock::now();
     std::thread worker(SearchThreadProc, &job);
     // Until the end event, an interrupt becomes the job's stop request.
@@ -233,7 +233,21 @@ int RunSearch(std::span<char* const> args) {
         }
     }
     worker.join();
-    printer.Finish(Clock::now() - started);
+    return Clock::now() - started;
+}
+
+}  // namespace
+
+int RunSearch(std::span<char* const> args) {
+    SearchOptions options;
+    if (const std::optional<int> status = ReadOptions(args, options)) {
+        return *status;
+    }
+    SearchJob job;
+    job.input = options.text;
+    SearchPrinter printer(options, job);
+    job.listener = &printer;
+    printer.Finish(RunJob(job, printer));
     if (printer.writeError() == EPIPE) {
         return kExitReaderGone;
     }

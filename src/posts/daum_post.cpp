@@ -34,7 +34,6 @@ std::string MainFrameSource(const std::string& page) {
 
 void AnalyzeDaumPost(SearchJob& job, const std::string& address) {
     PostContext post;
-    post.requestedUrl = address;
     post.pageUrl = address;
     if (StopRequested(job)) {
         return;
@@ -58,8 +57,7 @@ void AnalyzeDaumPost(SearchJob& job, const std::string& address) {
         ReplaceBytes(post.pageUrl, noise, "");
     }
     post.html = Utf8ToAnsi(page);
-    post.rawTitle = ExtractPageTitle(post.html);
-    post.title = post.rawTitle;
+    post.title = ExtractPageTitle(post.html);
     static constexpr std::string_view kBlogSeparator = " - ";
     if (const size_t at = FindOnCharBoundary(post.title, kBlogSeparator); at != std::string::npos) {
         post.title.erase(0, at + kBlogSeparator.size());

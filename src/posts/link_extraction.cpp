@@ -35,15 +35,9 @@ size_t BodyStart(const std::string& html) {
     return html.find("<body");
 }
 
-void Candidate(SearchJob& job, PostContext& post, std::string link) {
-    post.linkUrl = std::move(link);
-    ResolveMediaLink(job, post);
-}
-
 }  // namespace
 
 void ExtractHrefLinks(SearchJob& job, PostContext& post) {
-    post.linkKind = "Link";
     const size_t body = BodyStart(post.html);
     if (body == std::string::npos) {
         return;
@@ -69,7 +63,7 @@ void ExtractHrefLinks(SearchJob& job, PostContext& post) {
             }
             const size_t linkStart = start + kHrefPrefix.size();
             std::string link = post.html.substr(linkStart, end + pass.keptOfEnd - linkStart);
-            Candidate(job, post, std::move(TrimSpaces(link)));
+            ResolveMediaLink(job, post, std::move(TrimSpaces(link)));
             position = end + pass.end.size();
             if (StopRequested(job)) {
                 return;
@@ -80,7 +74,6 @@ void ExtractHrefLinks(SearchJob& job, PostContext& post) {
 
 void ExtractEmbedLinks(SearchJob& job, PostContext& post) {
     static constexpr std::string_view kTagStart = "<EMBED ";
-    post.linkKind = "EMBED";
     size_t position = BodyStart(post.html);
     if (position == std::string::npos || StopRequested(job)) {
         return;
@@ -103,7 +96,7 @@ void ExtractEmbedLinks(SearchJob& job, PostContext& post) {
             std::string value(tag.substr(src + 4, space - src - 4));
             TrimSpaces(value);
             TrimChar(value, '"');
-            Candidate(job, post, std::move(value));
+            ResolveMediaLink(job, post, std::move(value));
         }
         if (StopRequested(job)) {
             return;

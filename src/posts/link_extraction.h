@@ -1,7 +1,7 @@
 #pragma once
 
 // Candidate media links in a post page, by fixed patterns, each handed to
-// ResolveMediaLink through the post's linkUrl. Scans start at the page's
+// ResolveMediaLink. Scans start at the page's
 // "<body"; a page without one gives nothing. The stop flag is read between
 // candidates. Search thread only.
 

@@ -56,15 +56,14 @@ bool StemIsOnlyNumbering(std::string_view stem) {
 
 }  // namespace
 
-void ResolveMediaLink(SearchJob& job, PostContext& post) {
-    if (job.seenLinks.count(post.linkUrl) != 0 || post.linkUrl == URL_DUMMY_MP3) {
+void ResolveMediaLink(SearchJob& job, PostContext& post, std::string link) {
+    if (job.seenLinks.count(link) != 0 || link == URL_DUMMY_MP3) {
         return;
     }
-    const bool naverLink = IsNaverLink(post.linkUrl, post.pageUrl);
+    const bool naverLink = IsNaverLink(link, post.pageUrl);
     if (naverLink) {
-        ReplaceBytes(post.linkUrl, "?type=attachment", "");
+        ReplaceBytes(link, "?type=attachment", "");
     }
-    const std::string& link = post.linkUrl;
     const bool worthAsking = Contains(link, std::string(".") + DOMAIN_DAUM + "/attach/") ||
                              Contains(link, std::string(".") + DOMAIN_TISTORY + "/") ||
                              TypeOfExtension(LowerCasedExtension(link)) != 0;
@@ -95,7 +94,7 @@ void ResolveMediaLink(SearchJob& job, PostContext& post) {
     found.pageUrl = post.pageUrl;
     found.title = post.title;
     found.fileUrl = link;
-    ReportFoundFile(job, post, found, PreparedTerm(post.titleTerm, post.title));
+    ReportFoundFile(job, post, link, found, PreparedTerm(post.titleTerm, post.title));
 }
 
 const SearchTerm& PreparedTerm(std::optional<SearchTerm>& term, const std::string& text) {
@@ -105,9 +104,9 @@ const SearchTerm& PreparedTerm(std::optional<SearchTerm>& term, const std::strin
     return *term;
 }
 
-void ReportFoundFile(SearchJob& job, PostContext& post, FoundFile& found,
+void ReportFoundFile(SearchJob& job, PostContext& post, const std::string& link, FoundFile& found,
                      const SearchTerm& titleTerm) {
-    if (!job.seenLinks.insert(post.linkUrl).second) {
+    if (!job.seenLinks.insert(link).second) {
         return;
     }
     // A name like "01.mp3" or "20071203-1.mp3" says less than the song title.
@@ -124,9 +123,7 @@ void ReportFoundFile(SearchJob& job, PostContext& post, FoundFile& found,
     if (!found.title.empty() && titleTerm.MatchedBy(found.fileName)) {
         found.title.clear();
     }
-    if (job.callback) {
-        job.callback(SEARCH_EV_FOUND, 0, FoundFileDatum(found));
-    }
+    ListenerOf(job).OnFound(found);
 }
 
 }  // namespace bramix

@@ -14,17 +14,18 @@ namespace bramix {
 
 inline constexpr uint32_t kSmallestAcceptedSize = 524288;
 
-// Resolves the post's linkUrl (which it may rewrite).
-void ResolveMediaLink(SearchJob& job, PostContext& post);
+// Resolves `link`, a candidate media link of the post. A Naver link loses
+// its "?type=attachment" first; the link as resolved is what is marked seen.
+void ResolveMediaLink(SearchJob& job, PostContext& post, std::string link);
 
 // A text of the post (the search input, a title) as a term, prepared into
 // `term` on first use.
 const SearchTerm& PreparedTerm(std::optional<SearchTerm>& term, const std::string& text);
 
-// Applies the final naming rules to `found`, marks the link seen and raises
-// SEARCH_EV_FOUND, unless the post's linkUrl was seen already. `titleTerm`
-// is found.title's as it was given.
-void ReportFoundFile(SearchJob& job, PostContext& post, FoundFile& found,
+// Applies the final naming rules to `found`, marks `link` (the link found
+// was resolved from) seen and tells the job's listener, unless `link` was seen
+// already. `titleTerm` is found.title's as it was given.
+void ReportFoundFile(SearchJob& job, PostContext& post, const std::string& link, FoundFile& found,
                      const SearchTerm& titleTerm);
 
 }  // namespace bramix

@@ -10,7 +10,6 @@ namespace bramix {
 
 void AnalyzeNaverPost(SearchJob& job, const std::string& address) {
     PostContext post;
-    post.requestedUrl = address;
     post.pageUrl = address;
     // Search results name a post as blog + "?Redirect=Log&" + number; its text
     // lives on the content page.
@@ -26,8 +25,7 @@ void AnalyzeNaverPost(SearchJob& job, const std::string& address) {
         return;
     }
     // Naver pages are code page 949 already.
-    post.rawTitle = ExtractPageTitle(post.html);
-    post.title = post.rawTitle;
+    post.title = ExtractPageTitle(post.html);
     static const std::string serviceName = Utf8ToAnsi("네이버  블로그");
     static const std::string viewPost = Utf8ToAnsi("포스트 내용보기");
     ReplaceAll(post.title, serviceName, "");

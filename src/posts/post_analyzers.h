@@ -1,8 +1,8 @@
 #pragma once
 
 // One analyzer per blog service: opens a post, takes its title and hands every
-// candidate media link on for resolution. Finds are reported through the
-// job's callback. Search thread only; failures end the post silently.
+// candidate media link on for resolution. Finds are reported to the job's
+// listener. Search thread only; failures end the post silently.
 
 #include <string>
 

@@ -11,21 +11,16 @@
 namespace bramix {
 
 struct PostContext {
-    std::string requestedUrl;  // as handed to the analyzer
-    std::string pageUrl;       // after the service's rewriting; the page of every find
-    std::string html;          // the post page, in code page 949
-    std::string rawTitle;      // the page title as extracted
-    std::string title;         // cleaned: the default song title of every find
-    std::string itemRawTitle;  // Tistory attachment items only
-    std::string itemTitle;
+    std::string pageUrl;    // after the service's rewriting; the page of every find
+    std::string html;       // the post page, in code page 949
+    std::string title;      // cleaned: the default song title of every find
+    std::string itemTitle;  // Tistory attachment items only
     // The job's input, `title` and `itemTitle` made ready to match the finds'
     // names against, on first use (PreparedTerm): a page's many finds share
     // them. Whoever changes a title after that empties its term.
     std::optional<SearchTerm> inputTerm;
     std::optional<SearchTerm> titleTerm;
     std::optional<SearchTerm> itemTitleTerm;
-    std::string linkUrl;   // the candidate media link under test
-    std::string linkKind;  // "EMBED", "Link" or "NOSCRIPT"
 };
 
 }  // namespace bramix

@@ -18,6 +18,11 @@ const char* ServiceName(SearchService service) {
     return "";
 }
 
+SearchListener& ListenerOf(const SearchJob& job) {
+    static SearchListener nobody;  // holds nothing: any thread may call it
+    return job.listener != nullptr ? *job.listener : nobody;
+}
+
 void SearchStats::Count(SearchService service, const FetchResult& result) {
     if (result.outcome == FetchOutcome::Stopped) {
         return;

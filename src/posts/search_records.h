@@ -1,11 +1,11 @@
 #pragma once
 
 // The records a search works through: the job that the search thread runs,
-// the events it reports, and the found-file record. The analyzers and media
-// resolution use them as the search job does; the front ends read them.
+// the events it reports to its listener, and the found-file record. The
+// analyzers and media resolution use them as the search job does; the front
+// ends read them.
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <unordered_set>
 
@@ -14,20 +14,42 @@
 
 namespace bramix {
 
-inline constexpr int SEARCH_EV_RANGE = 1;     // value 0, data 130: the progress range
-inline constexpr int SEARCH_EV_POSITION = 2;  // value: the progress position, data 130
-inline constexpr int SEARCH_EV_FOUND = 3;     // data: a FoundFile (FoundFileDatum)
-inline constexpr int SEARCH_EV_END = 4;       // once, last
-
 inline constexpr int SEARCH_PROGRESS_MAX = 130;
 
 inline constexpr int FILE_TYPE_MP3 = 1;
 inline constexpr int FILE_TYPE_WMA = 2;
 inline constexpr int FILE_TYPE_ZIP = 3;
 
-// Called on the search thread, synchronously: the job goes on only when it has
-// returned. Its result is ignored. A FoundFile is valid only during the call.
-using SearchEventCallback = std::function<int(int code, int value, intptr_t data)>;
+// One found audio file, as reported with SEARCH_EV_FOUND.
+struct FoundFile {
+    std::string pageUrl;   // the post it was found in
+    std::string title;     // cleaned song title; may be empty
+    std::string fileUrl;   // the file itself; its key in seenLinks
+    std::string fileName;  // ends in ".mp3", ".wma" or ".zip"
+    uint32_t size = 0;     // as the server announced it; 0 = none
+    int type = 0;          // FILE_TYPE_*
+};
+
+// The events of a search, by their historic names; a listener has one method
+// for each.
+enum class SearchEvent { SEARCH_EV_RANGE, SEARCH_EV_POSITION, SEARCH_EV_FOUND, SEARCH_EV_END };
+
+// Told on the search thread, synchronously: the job goes on only when a call
+// has returned. A listener never blocks on another thread's work (the window
+// copies what it needs and posts it). Each method does nothing unless
+// overridden.
+class SearchListener {
+public:
+    virtual ~SearchListener() = default;
+    // SEARCH_EV_RANGE, first: positions run from 0 to `maximum`.
+    virtual void OnRange(int /*maximum*/) {}
+    // SEARCH_EV_POSITION: how far the search has come.
+    virtual void OnPosition(int /*position*/, int /*maximum*/) {}
+    // SEARCH_EV_FOUND: `found` is valid only during the call.
+    virtual void OnFound(const FoundFile& /*found*/) {}
+    // SEARCH_EV_END: once, last.
+    virtual void OnEnd() {}
+};
 
 // The services a search asks, for counting what it asked of each.
 enum class SearchService { GoogleTistory, GoogleDaum, Naver, Posts, FileProbes };
@@ -61,10 +83,10 @@ struct SearchStats {
 // starter writes only stopFlag; the job's own working state is written by the
 // search thread only, and the starter may read it after the end event.
 struct SearchJob {
-    std::string input;     // trimmed, never empty; code page 949
-    StopFlag stopFlag{0};  // nonzero: stop requested; the job only reads it
-    SearchEventCallback callback;
-    WebClient* web = &CurlWebClient();  // how the job reaches the network
+    std::string input;                   // trimmed, never empty; code page 949
+    StopFlag stopFlag{0};                // nonzero: stop requested; the job only reads it
+    SearchListener* listener = nullptr;  // told every event; none: nobody listens
+    WebClient* web = &CurlWebClient();   // how the job reaches the network
 
     // Media addresses already decided on in this job, reported or not. Emptied
     // when the job starts.
@@ -77,27 +99,12 @@ FetchResult FetchCounted(SearchJob& job, SearchService service, const std::strin
                          std::string& text);
 FileProbe ProbeCounted(SearchJob& job, const std::string& url);
 
+// The job's listener, or one that ignores every event.
+SearchListener& ListenerOf(const SearchJob& job);
+
 // True when the job's stop has been asked for.
 inline bool StopRequested(SearchJob& job) {
     return IsStopped(job.stopFlag);
-}
-
-// One found audio file, as reported with SEARCH_EV_FOUND.
-struct FoundFile {
-    std::string pageUrl;   // the post it was found in
-    std::string title;     // cleaned song title; may be empty
-    std::string fileUrl;   // the file itself; its key in seenLinks
-    std::string fileName;  // ends in ".mp3", ".wma" or ".zip"
-    uint32_t size = 0;     // as the server announced it; 0 = none
-    int type = 0;          // FILE_TYPE_*
-};
-
-// The datum of SEARCH_EV_FOUND, both ways.
-inline intptr_t FoundFileDatum(const FoundFile& found) {
-    return reinterpret_cast<intptr_t>(&found);
-}
-inline const FoundFile& FoundFileOf(intptr_t data) {
-    return *reinterpret_cast<const FoundFile*>(data);
 }
 
 }  // namespace bramix

@@ -83,8 +83,7 @@ void TakeItemTitle(SearchJob& job, PostContext& post, TitleMarkerFinder& markers
     if (textStart == std::string::npos || textStart >= anchorEnd) {
         return;
     }
-    post.itemRawTitle = std::string(html.substr(textStart + 1, anchorEnd - textStart - 1));
-    post.itemTitle = post.itemRawTitle;
+    post.itemTitle = std::string(html.substr(textStart + 1, anchorEnd - textStart - 1));
     CleanTitle(post.itemTitle, job.input);
     post.itemTitleTerm.reset();
 }
@@ -124,19 +123,19 @@ bool ReportItemLinks(SearchJob& job, PostContext& post, std::string_view item) {
         const size_t valueEnd =
             valueStart == std::string_view::npos ? valueStart : anchor.find("\">", valueStart + 2);
         if (valueEnd != std::string_view::npos) {
-            post.linkUrl = std::string(anchor.substr(valueStart + 2, valueEnd - valueStart - 2));
-            TrimSpaces(post.linkUrl);
-            if (Contains(post.linkUrl, tistoryHost)) {
+            std::string link(anchor.substr(valueStart + 2, valueEnd - valueStart - 2));
+            TrimSpaces(link);
+            if (Contains(link, tistoryHost)) {
                 const size_t textStart = valueEnd + 2;
                 FoundFile found;
                 found.pageUrl = post.pageUrl;
                 const bool ofItem = !post.itemTitle.empty();
                 found.title = ofItem ? post.itemTitle : post.title;
-                found.fileUrl = post.linkUrl;
+                found.fileUrl = link;
                 found.fileName = AttachmentName(
                     anchor.substr(textStart, anchor.size() - kAnchorEnd.size() - textStart));
                 found.type = FILE_TYPE_MP3;
-                ReportFoundFile(job, post, found,
+                ReportFoundFile(job, post, link, found,
                                 ofItem ? PreparedTerm(post.itemTitleTerm, post.itemTitle)
                                        : PreparedTerm(post.titleTerm, post.title));
             }
@@ -175,8 +174,6 @@ void ScanAttachmentItems(SearchJob& job, PostContext& post) {
 
 void AnalyzeTistoryPost(SearchJob& job, const std::string& address) {
     PostContext post;
-    post.linkKind = "NOSCRIPT";
-    post.requestedUrl = address;
     post.pageUrl = address;
     // The service's own pages and its media host hold no posts.
     if (Contains(post.pageUrl, std::string(".") + DOMAIN_TISTORY + "/media") ||
@@ -195,8 +192,7 @@ void AnalyzeTistoryPost(SearchJob& job, const std::string& address) {
 }
 
 void AnalyzeTistoryPage(SearchJob& job, PostContext& post) {
-    post.rawTitle = ExtractPageTitle(post.html);
-    post.title = post.rawTitle;
+    post.title = ExtractPageTitle(post.html);
     CleanTitle(post.title, job.input);
     if (!StopRequested(job)) {
         ScanAttachmentItems(job, post);

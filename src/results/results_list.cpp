@@ -71,19 +71,11 @@ ResultEntry EntryOf(const FoundFile& found, bool matched) {
 void ResultsList::Start(std::string_view searchText) {
     searchTerm_ = SearchTerm(searchText);
     entries_.clear();
-    matched_ = matchedNoSize_ = matchedMp3_ = matchedWma_ = 0;
 }
 
 size_t ResultsList::Insert(const FoundFile& found) {
-    const bool matched = IsMatchingFind(searchTerm_, found);
-    ResultEntry entry = EntryOf(found, matched);
+    ResultEntry entry = EntryOf(found, IsMatchingFind(searchTerm_, found));
     const ListPlace place = ListPlace::Of(entry);
-    if (matched) {
-        ++matched_;
-        matchedNoSize_ += place.group == 0 ? 1 : 0;
-        matchedMp3_ += place.group == 1 ? 1 : 0;
-        matchedWma_ += place.group == 2 ? 1 : 0;
-    }
     // After every row it does not go above: among equals, arrival order.
     const auto at = std::upper_bound(entries_.begin(), entries_.end(), place,
                                      [](const ListPlace& place, const ResultEntry& row) {

@@ -74,18 +74,10 @@ public:
     void MarkQueued(size_t row) { entries_.at(row).flags |= RESULT_QUEUED; }
 
     const std::vector<ResultEntry>& entries() const { return entries_; }
-    int matched() const { return matched_; }
-    int matchedNoSize() const { return matchedNoSize_; }
-    int matchedMp3() const { return matchedMp3_; }
-    int matchedWma() const { return matchedWma_; }
 
 private:
     SearchTerm searchTerm_{""};
     std::vector<ResultEntry> entries_;
-    int matched_ = 0;
-    int matchedNoSize_ = 0;
-    int matchedMp3_ = 0;
-    int matchedWma_ = 0;
 };
 
 }  // namespace bramix

@@ -24,12 +24,6 @@ constexpr int kPassStart[] = {0, 10, 20, 70, 120};
 // After each post, so that the services never see a flood.
 constexpr auto kPostPause = 400ms;
 
-void Send(SearchJob& job, int code, int value, intptr_t data) {
-    if (job.callback) {
-        job.callback(code, value, data);
-    }
-}
-
 void AnalyzePost(SearchJob& job, const std::string& address) {
     static const std::string naver = std::string("/") + HOST_NAVER_BLOG + "/";
     static const std::string daum = std::string("/") + HOST_DAUM_BLOG + "/";
@@ -51,7 +45,7 @@ void RunSearchTerm(SearchJob& job) {
     const bool nothingToAsk = NormalizeSearchTerm(term).empty();
     for (int pass = 0; pass < 5; ++pass) {
         const int start = kPassStart[pass];
-        Send(job, SEARCH_EV_POSITION, start, SEARCH_PROGRESS_MAX);
+        ListenerOf(job).OnPosition(start, SEARCH_PROGRESS_MAX);
         std::vector<std::string> addresses;
         if (!CollectPostAddresses(job, addresses, pass)) {
             // The first passes ask Tistory alone: without an address from it
@@ -65,7 +59,7 @@ void RunSearchTerm(SearchJob& job) {
         }
         if (!StopRequested(job)) {
             for (size_t i = 0; i < addresses.size(); ++i) {
-                Send(job, SEARCH_EV_POSITION, start + static_cast<int>(i), SEARCH_PROGRESS_MAX);
+                ListenerOf(job).OnPosition(start + static_cast<int>(i), SEARCH_PROGRESS_MAX);
                 if (seenPosts.insert(addresses[i]).second) {
                     AnalyzePost(job, addresses[i]);
                     WaitUnlessStopped(job.stopFlag, kPostPause);
@@ -86,7 +80,7 @@ void RunSearchTerm(SearchJob& job) {
 int SearchThreadProc(SearchJob* job) {
     job->seenLinks.clear();
     job->stats = SearchStats{};
-    Send(*job, SEARCH_EV_RANGE, 0, SEARCH_PROGRESS_MAX);
+    ListenerOf(*job).OnRange(SEARCH_PROGRESS_MAX);
     if (const auto address = ParseAddress(job->input)) {
         // One post; any scheme but http is left alone.
         if (address->service == ServiceType::Http) {
@@ -95,8 +89,8 @@ int SearchThreadProc(SearchJob* job) {
     } else {
         RunSearchTerm(*job);
     }
-    Send(*job, SEARCH_EV_POSITION, SEARCH_PROGRESS_MAX, SEARCH_PROGRESS_MAX);
-    Send(*job, SEARCH_EV_END, 0, 0);
+    ListenerOf(*job).OnPosition(SEARCH_PROGRESS_MAX, SEARCH_PROGRESS_MAX);
+    ListenerOf(*job).OnEnd();
     return 0;
 }
 

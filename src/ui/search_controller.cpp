@@ -42,10 +42,7 @@ void SearchController::Start() {
     restart_ = false;
     job_.input = text;
     job_.stopFlag = 0;
-    job_.callback = [this](int code, int value, intptr_t data) {
-        OnSearchEvent(code, value, data);
-        return 0;
-    };
+    job_.listener = this;
     thread_ = std::thread(SearchThreadProc, &job_);
     button_->setText(QString::fromUtf8(strings::kStop));
     emit started();
@@ -79,25 +76,21 @@ void SearchController::Join() {
     }
 }
 
-void SearchController::OnSearchEvent(int code, int value, intptr_t data) {
-    switch (code) {
-        case SEARCH_EV_RANGE:
-            Post([this, data] { progress_->setRange(0, static_cast<int>(data)); });
-            break;
-        case SEARCH_EV_POSITION:
-            Post([this, value] { ShowPosition(value); });
-            break;
-        case SEARCH_EV_FOUND:
-            // The find lives only during the call: the copy goes over.
-            Post([this, found = FoundFileOf(data)] { InsertFound(found); });
-            break;
-        case SEARCH_EV_END:
-            DebugTrace("WM_BRAMIX_ENDSEARCHMP3...\n");
-            Post([this] { OnEnd(); });
-            break;
-        default:
-            break;
-    }
+void SearchController::OnRange(int maximum) {
+    Post([this, maximum] { progress_->setRange(0, maximum); });
+}
+
+void SearchController::OnPosition(int position, int /*maximum*/) {
+    Post([this, position] { ShowPosition(position); });
+}
+
+void SearchController::OnFound(const FoundFile& found) {
+    Post([this, found] { InsertFound(found); });
+}
+
+void SearchController::OnEnd() {
+    DebugTrace("WM_BRAMIX_ENDSEARCHMP3...\n");
+    Post([this] { FinishSearch(); });
 }
 
 void SearchController::Post(std::function<void()> task) {
@@ -116,7 +109,7 @@ void SearchController::InsertFound(const FoundFile& found) {
     results_.Insert(found);
 }
 
-void SearchController::OnEnd() {
+void SearchController::FinishSearch() {
     DebugTrace("OnEndSearch...\n");
     if (closing_ || !searching()) {
         return;

@@ -20,7 +20,7 @@ namespace bramix::ui {
 
 class ResultsPane;
 
-class SearchController : public QObject {
+class SearchController : public QObject, private SearchListener {
     Q_OBJECT
 
 public:
@@ -54,10 +54,15 @@ signals:
 
 private:
     void Start();
-    void OnSearchEvent(int code, int value, intptr_t data);  // search thread
-    void Post(std::function<void()> task);                   // to the window's thread
+    // The job's events, on the search thread: each goes over to the window's
+    // thread (a find as a copy: it lives only during the call).
+    void OnRange(int maximum) override;
+    void OnPosition(int position, int maximum) override;
+    void OnFound(const FoundFile& found) override;
+    void OnEnd() override;
+    void Post(std::function<void()> task);  // to the window's thread
     void ShowPosition(int position);
-    void OnEnd();
+    void FinishSearch();
     QString EmptyListText() const;
 
     QComboBox* query_;

@@ -184,7 +184,7 @@ private:
 // with its type's extension, an address reported once, a size that is
 // unknown or large enough. When `stopAtFirstFind`, the first find asks for
 // the stop, and nothing may be found or fetched after it.
-class FuzzSearch {
+class FuzzSearch : private SearchListener {
 public:
     FuzzSearch(std::string_view page, std::string term, bool stopAtFirstFind) : web_(job_, page) {
         Prepare(std::move(term), stopAtFirstFind);
@@ -201,15 +201,21 @@ private:
     void Prepare(std::string term, bool stopAtFirstFind) {
         job_.input = std::move(term);
         job_.web = &web_;
-        job_.callback = [this, stopAtFirstFind](int code, int, intptr_t data) {
-            FUZZ_CHECK(code == SEARCH_EV_FOUND);
-            FUZZ_CHECK(!IsStopped(job_.stopFlag));
-            Check(FoundFileOf(data));
-            if (stopAtFirstFind) {
-                job_.stopFlag = 1;
-            }
-            return 0;
-        };
+        stopAtFirstFind_ = stopAtFirstFind;
+        job_.listener = this;
+    }
+
+    // The analyzers report finds alone: any other event fails the check.
+    void OnRange(int) override { FUZZ_CHECK(false); }
+    void OnPosition(int, int) override { FUZZ_CHECK(false); }
+    void OnEnd() override { FUZZ_CHECK(false); }
+
+    void OnFound(const FoundFile& found) override {
+        FUZZ_CHECK(!IsStopped(job_.stopFlag));
+        Check(found);
+        if (stopAtFirstFind_) {
+            job_.stopFlag = 1;
+        }
     }
 
     void Check(const FoundFile& found) {
@@ -230,6 +236,7 @@ private:
 
     SearchJob job_;
     EchoWeb web_;
+    bool stopAtFirstFind_ = false;
     std::unordered_set<std::string> reported_;
 };
 

@@ -8,7 +8,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view page = bramix::fuzz::AsText(data, size);
     bramix::fuzz::FuzzSearch search(page, "zzz", bramix::fuzz::StopAtFirstFind(page));
     bramix::PostContext post;
-    post.requestedUrl = post.pageUrl = "http://fuzz.example.com/post/1";
+    post.pageUrl = "http://fuzz.example.com/post/1";
     post.html = page;
     post.title = "Post Title";
     bramix::ExtractHrefLinks(search.job(), post);

@@ -44,8 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         PostContext post;
         post.pageUrl = page;
         post.title = "Post Title";
-        post.linkUrl = link;
-        ResolveMediaLink(search.job(), post);
+        ResolveMediaLink(search.job(), post, link);
         FUZZ_CHECK(search.finds() <= 1);
     }
     return 0;

@@ -16,8 +16,7 @@ protected:
     void Resolve(const std::string& link, const std::string& pageUrl = "http://x.tistory.com/1") {
         post_.pageUrl = pageUrl;
         post_.title = Ansi("봄노래 - 가수");
-        post_.linkUrl = link;
-        ResolveMediaLink(job_, post_);
+        ResolveMediaLink(job_, post_, link);
     }
 
     PostContext post_;
@@ -143,11 +142,11 @@ class ReportFoundFileTest : public testing::PostTest {
 protected:
     FoundFile Report(const std::string& fileName, const std::string& title) {
         PostContext post;
-        post.linkUrl = "http://f.example.com/" + std::to_string(++counter_);
         FoundFile found;
         found.fileName = fileName;
         found.title = title;
-        ReportFoundFile(job_, post, found, SearchTerm(title));
+        ReportFoundFile(job_, post, "http://f.example.com/" + std::to_string(++counter_), found,
+                        SearchTerm(title));
         return recorder_.Finds().back();
     }
 
@@ -174,11 +173,10 @@ TEST_F(ReportFoundFileTest, ATitleThatAddsNothingIsEmptied) {
 
 TEST_F(ReportFoundFileTest, ASeenLinkIsNotReportedAgain) {
     PostContext post;
-    post.linkUrl = "http://f.example.com/x";
     FoundFile found;
     found.fileName = "a.mp3";
-    ReportFoundFile(job_, post, found, SearchTerm(""));
-    ReportFoundFile(job_, post, found, SearchTerm(""));
+    ReportFoundFile(job_, post, "http://f.example.com/x", found, SearchTerm(""));
+    ReportFoundFile(job_, post, "http://f.example.com/x", found, SearchTerm(""));
     EXPECT_EQ(recorder_.Finds().size(), 1u);
 }
 

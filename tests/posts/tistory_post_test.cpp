@@ -134,10 +134,20 @@ TEST_F(TistoryPostTest, AStopBeforehandFetchesNothing) {
 }
 
 TEST_F(TistoryPostTest, AStopAfterAFindEndsTheScan) {
-    job_.callback = [this](int code, int value, intptr_t data) {
-        job_.stopFlag = 1;
-        return recorder_.Callback()(code, value, data);
-    };
+    class StopAtFind : public SearchListener {
+    public:
+        StopAtFind(SearchJob& job, testing::EventRecorder& recorder)
+            : job_(job), recorder_(recorder) {}
+        void OnFound(const FoundFile& found) override {
+            job_.stopFlag = 1;
+            recorder_.OnFound(found);
+        }
+
+    private:
+        SearchJob& job_;
+        testing::EventRecorder& recorder_;
+    } stopAtFind(job_, recorder_);
+    job_.listener = &stopAtFind;
     Analyze(Block("http://a.tistory.com/1", "a.mp3") + Block("http://a.tistory.com/2", "b.mp3") +
             "<EMBED src=\"http://cfile5.uf.tistory.com/original/E1\" width=300>");
     EXPECT_EQ(recorder_.Finds().size(), 1u);

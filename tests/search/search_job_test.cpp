@@ -13,6 +13,7 @@ namespace bramix {
 namespace {
 
 using namespace std::chrono_literals;
+using enum SearchEvent;
 
 const std::string kTistoryPass0 =
     "http://www.google.co.kr/search?as_q=abc+mp3&num=10&as_sitesearch=tistory.com&start=0";
@@ -34,7 +35,7 @@ class SearchJobTest : public testing::WebTest {
 protected:
     void Run(const std::string& input) {
         job_.input = input;
-        job_.callback = recorder_.Callback();
+        job_.listener = &recorder_;
         SearchThreadProc(&job_);
     }
 
@@ -44,11 +45,11 @@ protected:
 
 TEST_F(SearchJobTest, AnHttpsAddressAnalysesNothing) {
     Run("https://blog.naver.com/a/1");
-    EXPECT_EQ(recorder_.CodesWithoutFinds(),
-              (std::vector<int>{SEARCH_EV_RANGE, SEARCH_EV_POSITION, SEARCH_EV_END}));
+    EXPECT_EQ(recorder_.EventsWithoutFinds(),
+              (std::vector<SearchEvent>{SEARCH_EV_RANGE, SEARCH_EV_POSITION, SEARCH_EV_END}));
     EXPECT_EQ(recorder_.Positions(), std::vector<int>{130});
     EXPECT_TRUE(web_.Requests().empty());
-    EXPECT_EQ(recorder_.events()[0].data, 130);
+    EXPECT_EQ(recorder_.events()[0].maximum, 130);
 }
 
 TEST_F(SearchJobTest, AnHttpAddressIsAnalysedAloneWithoutPositionsOrPause) {
@@ -56,12 +57,12 @@ TEST_F(SearchJobTest, AnHttpAddressIsAnalysedAloneWithoutPositionsOrPause) {
     Run("http://a.tistory.com/1");
     const auto events = recorder_.events();
     ASSERT_EQ(events.size(), 4u);
-    EXPECT_EQ(events[0].code, SEARCH_EV_RANGE);
-    EXPECT_EQ(events[1].code, SEARCH_EV_FOUND);
+    EXPECT_EQ(events[0].event, SEARCH_EV_RANGE);
+    EXPECT_EQ(events[1].event, SEARCH_EV_FOUND);
     EXPECT_EQ(events[1].found->fileUrl, "http://a.tistory.com/f1");
-    EXPECT_EQ(events[2].code, SEARCH_EV_POSITION);
-    EXPECT_EQ(events[2].value, 130);
-    EXPECT_EQ(events[3].code, SEARCH_EV_END);
+    EXPECT_EQ(events[2].event, SEARCH_EV_POSITION);
+    EXPECT_EQ(events[2].position, 130);
+    EXPECT_EQ(events[3].event, SEARCH_EV_END);
     EXPECT_EQ(web_.RequestedUrls(), std::vector<std::string>{"http://a.tistory.com/1"});
 }
 
@@ -94,7 +95,7 @@ TEST_F(SearchJobTest, AnEmptyFirstPassStillAsksDaumAndNaver) {
                   "http://www.google.co.kr/search?as_q=abc+mp3&num=10&as_sitesearch=tistory.com"
                   "&start=20",
               }));
-    EXPECT_EQ(recorder_.CodesWithoutFinds().back(), SEARCH_EV_END);
+    EXPECT_EQ(recorder_.EventsWithoutFinds().back(), SEARCH_EV_END);
 }
 
 TEST_F(SearchJobTest, AnEmptySecondPassGoesOnWithTheThirdAndAnEmptyThirdEnds) {
@@ -172,7 +173,7 @@ TEST_F(SearchJobTest, AStopEndsTheJobPromptlyWhereverItWaits) {
         testing::EventRecorder recorder;
         SearchJob job;
         job.input = "abc";
-        job.callback = recorder.Callback();
+        job.listener = &recorder;
         std::thread worker(SearchThreadProc, &job);
         const auto limit = std::chrono::steady_clock::now() + 20s;
         auto asked = [&] {
@@ -187,7 +188,7 @@ TEST_F(SearchJobTest, AStopEndsTheJobPromptlyWhereverItWaits) {
         job.stopFlag = 1;
         worker.join();
         EXPECT_LT(std::chrono::steady_clock::now() - stopped, 1s) << waitsOn;
-        EXPECT_EQ(recorder.CodesWithoutFinds().back(), SEARCH_EV_END) << waitsOn;
+        EXPECT_EQ(recorder.EventsWithoutFinds().back(), SEARCH_EV_END) << waitsOn;
         // The next run skips what this one waited on.
         web_.Set(waitsOn, standin::Status(404));
     }
@@ -199,7 +200,7 @@ TEST_F(SearchJobTest, EachJobStartsWithNoLinksSeen) {
     testing::EventRecorder second;
     SearchJob again;
     again.input = "http://a.tistory.com/1";
-    again.callback = second.Callback();
+    again.listener = &second;
     SearchThreadProc(&again);
     EXPECT_EQ(recorder_.Finds().size(), 1u);
     EXPECT_EQ(second.Finds().size(), 1u);

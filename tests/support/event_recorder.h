@@ -4,6 +4,7 @@
 
 #include <mutex>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "posts/search_records.h"
@@ -11,26 +12,24 @@
 namespace bramix::testing {
 
 struct RecordedEvent {
-    int code;
-    int value;
-    intptr_t data;
+    SearchEvent event;
+    int position;  // SEARCH_EV_POSITION
+    int maximum;   // SEARCH_EV_RANGE and SEARCH_EV_POSITION
     std::optional<FoundFile> found;
 };
 
-class EventRecorder {
+class EventRecorder : public SearchListener {
 public:
-    SearchEventCallback Callback() {
-        return [this](int code, int value, intptr_t data) {
-            std::lock_guard lock(mutex_);
-            RecordedEvent event{code, value, data, std::nullopt};
-            if (code == SEARCH_EV_FOUND) {
-                event.found = FoundFileOf(data);
-                event.data = 0;
-            }
-            events_.push_back(event);
-            return 0;
-        };
+    void OnRange(int maximum) override {
+        Record({SearchEvent::SEARCH_EV_RANGE, 0, maximum, std::nullopt});
     }
+    void OnPosition(int position, int maximum) override {
+        Record({SearchEvent::SEARCH_EV_POSITION, position, maximum, std::nullopt});
+    }
+    void OnFound(const FoundFile& found) override {
+        Record({SearchEvent::SEARCH_EV_FOUND, 0, 0, found});
+    }
+    void OnEnd() override { Record({SearchEvent::SEARCH_EV_END, 0, 0, std::nullopt}); }
 
     std::vector<RecordedEvent> events() const {
         std::lock_guard lock(mutex_);
@@ -50,25 +49,30 @@ public:
     std::vector<int> Positions() const {
         std::vector<int> positions;
         for (const RecordedEvent& event : events()) {
-            if (event.code == SEARCH_EV_POSITION) {
-                positions.push_back(event.value);
+            if (event.event == SearchEvent::SEARCH_EV_POSITION) {
+                positions.push_back(event.position);
             }
         }
         return positions;
     }
 
-    // The codes in order, with the finds left out.
-    std::vector<int> CodesWithoutFinds() const {
-        std::vector<int> codes;
+    // The events in order, with the finds left out.
+    std::vector<SearchEvent> EventsWithoutFinds() const {
+        std::vector<SearchEvent> kinds;
         for (const RecordedEvent& event : events()) {
-            if (event.code != SEARCH_EV_FOUND) {
-                codes.push_back(event.code);
+            if (event.event != SearchEvent::SEARCH_EV_FOUND) {
+                kinds.push_back(event.event);
             }
         }
-        return codes;
+        return kinds;
     }
 
 private:
+    void Record(RecordedEvent event) {
+        std::lock_guard lock(mutex_);
+        events_.push_back(std::move(event));
+    }
+
     mutable std::mutex mutex_;
     std::vector<RecordedEvent> events_;
 };

@@ -17,7 +17,7 @@ protected:
         WebTest::SetUp();
         job_.seenLinks.clear();
         job_.input = "zzz";  // matches nothing unless a test says so
-        job_.callback = recorder_.Callback();
+        job_.listener = &recorder_;
     }
 
     // An audio file's server: 200 with the headers given; an empty length
