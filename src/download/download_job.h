@@ -85,6 +85,7 @@ struct DownloadJob {
     // the name the file took, and partIsOurs tells whether a .part is left.
     DownloadOutcome outcome = DownloadOutcome::Stopped;
     std::string detail;  // the status, libcurl's or the file system's message
+    int httpStatus = 0;  // the final answer's status, when one came
 
     bool succeeded() const { return outcome == DownloadOutcome::Saved; }
 };
