@@ -29,6 +29,12 @@ std::string ResponseHead::Field(std::string_view name) const {
     return {};
 }
 
+void ResponseHead::TookValueOf(const std::pair<std::string, std::string>& field) {
+    if (EqualsIgnoringCase(field.first, "Content-Length")) {
+        contentLength = ParseByteCount(field.second);
+    }
+}
+
 CurlTransfer::CurlTransfer(const StopFlag* stop, BodySink sink, ProgressHook progress)
     : stop_(stop), sink_(std::move(sink)), progress_(std::move(progress)) {}
 
@@ -139,8 +145,15 @@ size_t CurlTransfer::OnHeader(char* data, size_t size, size_t count, void* user)
             break;
         case HeaderLine::Kind::Field:
             head.fields.emplace_back(line.name, line.value);
-            if (EqualsIgnoringCase(line.name, "Content-Length")) {
-                head.contentLength = ParseByteCount(line.value);
+            head.TookValueOf(head.fields.back());
+            break;
+        case HeaderLine::Kind::Continuation:
+            // One field over two lines reads as one line with a space between.
+            if (!head.fields.empty()) {
+                std::string& value = head.fields.back().second;
+                value += value.empty() || line.value.empty() ? "" : " ";
+                value += line.value;
+                head.TookValueOf(head.fields.back());
             }
             break;
         case HeaderLine::Kind::Other:

@@ -42,6 +42,8 @@ struct ResponseHead {
 
     // The first value of the field of that name (any case); empty when absent.
     std::string Field(std::string_view name) const;
+    // Notes what a field that came or grew says of the answer.
+    void TookValueOf(const std::pair<std::string, std::string>& field);
 };
 
 struct TransferOptions {
