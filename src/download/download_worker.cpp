@@ -87,7 +87,15 @@ public:
         if (const auto taken = TakeOurPart()) {
             return *taken;
         }
-        const std::unique_ptr<CurlTransfer> transfer = Perform(false);
+        std::unique_ptr<CurlTransfer> transfer = Perform(false);
+        // libcurl refuses an answer whose Content-Length is no number before
+        // its head ends. Such a length announces nothing: asked again, the
+        // head is ours to read and the body ends where the server closes.
+        if (transfer != nullptr && transfer->code() == CURLE_WEIRD_SERVER_REPLY &&
+            transfer->head().status != 0 && !transfer->head().complete) {
+            transfer.reset();
+            transfer = Perform(true);
+        }
         if (transfer == nullptr) {
             return {DownloadOutcome::TransferError, "cannot start a transfer"};
         }
