@@ -5,8 +5,10 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "base/debug_trace.h"
 #include "base/text_helpers.h"
@@ -14,9 +16,8 @@
 #include "download/disk_names.h"
 #include "download/download_job.h"
 #include "download/partial_file.h"
-#include "net/curl_handles.h"
-#include "net/header_line.h"
 #include "net/http_request.h"
+#include "net/transfer.h"
 
 namespace bramix {
 
@@ -26,35 +27,15 @@ constexpr long kMaxRedirects = 10;
 // Large reads mean fewer write calls: on a fast link the default 16 KiB
 // costs half the throughput.
 constexpr long kReceiveBuffer = 512 * 1024;
-// How long the transfer may wait on the network before it looks at its stop
-// flag.
-constexpr int kPollMs = 100;
-
 struct Result {
     DownloadOutcome outcome;
     std::string detail;
+    int httpStatus = 0;  // of an HttpStatus outcome
 };
 
-// A decimal number of bytes; a number too large for 64 bits reads as the
-// largest, which no transfer can match.
-std::optional<uint64_t> ParseByteCount(std::string_view text) {
-    if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos) {
-        return std::nullopt;
-    }
-    uint64_t value = 0;
-    for (const char digit : text) {
-        const uint64_t next = value * 10 + static_cast<uint64_t>(digit - '0');
-        if (value > (UINT64_MAX - 9) / 10 || next < value) {
-            return UINT64_MAX;
-        }
-        value = next;
-    }
-    return value;
-}
-
-// What the final answer's headers said.
+// What the final answer's headers said; of a field sent twice, the last.
 struct Answer {
-    long status = 0;
+    int status = 0;
     std::optional<uint64_t> length;  // Content-Length, when announced
     std::optional<uint64_t> rangeStart;
     std::optional<uint64_t> wholeSize;  // of an unsatisfiable range
@@ -62,10 +43,18 @@ struct Answer {
     std::string lastModified;
     std::string disposition;
 
-    void Header(std::string_view name, std::string_view value) {
-        if (EqualsIgnoringCase(name, "Content-Length")) {
-            length = ParseByteCount(value);
-        } else if (EqualsIgnoringCase(name, "Content-Range")) {
+    static Answer Of(const ResponseHead& head) {
+        Answer answer;
+        answer.status = head.status;
+        answer.length = head.contentLength;
+        for (const auto& [name, value] : head.fields) {
+            answer.Field(name, value);
+        }
+        return answer;
+    }
+
+    void Field(std::string_view name, std::string_view value) {
+        if (EqualsIgnoringCase(name, "Content-Range")) {
             // "bytes START-END/TOTAL", or "bytes */TOTAL" with a 416
             if (value.substr(0, 8) == "bytes */") {
                 wholeSize = ParseByteCount(value.substr(8));
@@ -95,69 +84,22 @@ public:
     }
 
     Result Run() {
-        easy_.reset(curl_easy_init());
-        multi_.reset(curl_multi_init());
-        if (!easy_ || !multi_) {
-            return {DownloadOutcome::TransferError, "cannot start a transfer"};
-        }
-        CURL* easy = easy_.get();
-        RequestSettings settings;
-        settings.protocols = "http,https";
-        settings.connectTimeout = job_.connectTimeout;
-        settings.stallLimit = job_.stallLimit;
-        ConfigureRequest(easy, job_.url, settings, errorBuffer_);
-        curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, settings.protocols);
-        curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
-        curl_easy_setopt(easy, CURLOPT_MAXREDIRS, kMaxRedirects);
-        curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, kReceiveBuffer);
-        curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &Transfer::OnHeader);
-        curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
-        curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Transfer::OnBody);
-        curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
-        curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
-        curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &Transfer::OnProgress);
-        curl_easy_setopt(easy, CURLOPT_XFERINFODATA, this);
         if (const auto taken = TakeOurPart()) {
             return *taken;
         }
-        curl_easy_setopt(easy, CURLOPT_HTTPHEADER, requestHeaders_.get());
-
-        const std::optional<CURLcode> code = Perform();
-        if (!code) {
-            return {DownloadOutcome::Stopped, {}};
+        std::unique_ptr<CurlTransfer> transfer = Perform(false);
+        // libcurl refuses an answer whose Content-Length is no number before
+        // its head ends. Such a length announces nothing: asked again, the
+        // head is ours to read and the body ends where the server closes.
+        if (transfer != nullptr && transfer->code() == CURLE_WEIRD_SERVER_REPLY &&
+            transfer->head().status != 0 && !transfer->head().complete) {
+            transfer.reset();
+            transfer = Perform(true);
         }
-        if (*code == CURLE_TOO_MANY_REDIRECTS || *code == CURLE_UNSUPPORTED_PROTOCOL ||
-            *code == CURLE_URL_MALFORMAT) {
-            // A redirect libcurl would not follow (a loop, another scheme):
-            // its message says why, the status would not.
-            return {DownloadOutcome::TransferError, TransferErrorMessage(*code, errorBuffer_)};
+        if (transfer == nullptr) {
+            return {DownloadOutcome::TransferError, "cannot start a transfer"};
         }
-        if (!begun_ && answer_.status != 0) {
-            accepted_ = Begin();  // an answer without a body: judged at its end
-        }
-        if (partIsWhole_) {
-            return TakeTheName();
-        }
-        if (failure_) {
-            return *failure_;
-        }
-        if (*code != CURLE_OK) {
-            return {DownloadOutcome::TransferError, TransferErrorMessage(*code, errorBuffer_)};
-        }
-        if (answer_.length && written_ != *answer_.length) {
-            return {DownloadOutcome::TransferError,
-                    "the server announced " + std::to_string(*answer_.length) + " bytes and sent " +
-                        std::to_string(written_)};
-        }
-        // What the file holds must be what this attempt and the earlier ones
-        // wrote: anything else wrote into it meanwhile.
-        struct stat info {};
-        if (fstat(fd_, &info) != 0 || static_cast<uint64_t>(info.st_size) != offset_ + written_) {
-            job_.validator.clear();  // the next attempt starts over
-            return {DownloadOutcome::FileError,
-                    PartPathOf(job_.path) + ": not the size it was written to"};
-        }
-        return TakeTheName();
+        return Judge(*transfer);
     }
 
 private:
@@ -189,42 +131,72 @@ private:
         }
         offset_ = static_cast<uint64_t>(info.st_size);
         askedForRest_ = true;
-        AppendHeader(requestHeaders_, ("Range: bytes=" + std::to_string(offset_) + "-").c_str());
-        AppendHeader(requestHeaders_, ("If-Range: " + job_.validator).c_str());
+        rangeHeaders_ = {"Range: bytes=" + std::to_string(offset_) + "-",
+                         "If-Range: " + job_.validator};
         return std::nullopt;
     }
 
-    // Drives the transfer, looking at the stop flag between short waits.
-    // Empty when the stop ended it.
-    std::optional<CURLcode> Perform() {
-        CURLM* multi = multi_.get();
-        CURL* easy = easy_.get();
-        if (curl_multi_add_handle(multi, easy) != CURLM_OK) {
-            return CURLE_FAILED_INIT;
+    // One request for the file, run to its end; null when it cannot start.
+    std::unique_ptr<CurlTransfer> Perform(bool ignoreContentLength) {
+        auto transfer = std::make_unique<CurlTransfer>(
+            &job_.stopFlag, [this](std::string_view bytes) { return TakeBody(bytes); },
+            [this] { ReportProgress(); });
+        TransferOptions options;
+        options.request.protocols = "http,https";
+        options.request.connectTimeout = job_.connectTimeout;
+        options.request.stallLimit = job_.stallLimit;
+        options.requestHeaders = rangeHeaders_;
+        options.followRedirects = true;
+        options.maxRedirects = kMaxRedirects;
+        options.receiveBuffer = kReceiveBuffer;
+        options.ignoreContentLength = ignoreContentLength;
+        if (!transfer->Start(job_.url, options)) {
+            return nullptr;
         }
-        // A transfer that ended stays ended, whatever stop comes after it.
-        std::optional<CURLcode> result;
-        while (!result && !IsStopped(job_.stopFlag)) {
-            int running = 0;
-            if (curl_multi_perform(multi, &running) != CURLM_OK) {
-                result = CURLE_FAILED_INIT;
-                break;
-            }
-            int queued = 0;
-            while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
-                if (message->msg == CURLMSG_DONE) {
-                    result = message->data.result;
-                }
-            }
-            if (!result) {
-                curl_multi_poll(multi, nullptr, 0, kPollMs, nullptr);
-            }
+        current_ = transfer.get();
+        transfer->Drive(CurlTransfer::Until::End);
+        current_ = nullptr;
+        return transfer;
+    }
+
+    // How the attempt ended, once its transfer has.
+    Result Judge(const CurlTransfer& transfer) {
+        if (transfer.stopped()) {
+            return {DownloadOutcome::Stopped, {}};
         }
-        curl_multi_remove_handle(multi, easy);
-        if (result == CURLE_ABORTED_BY_CALLBACK) {
-            return std::nullopt;  // OnProgress saw the stop before this loop did
+        const CURLcode code = transfer.code();
+        if (code == CURLE_TOO_MANY_REDIRECTS || code == CURLE_UNSUPPORTED_PROTOCOL ||
+            code == CURLE_URL_MALFORMAT) {
+            // A redirect libcurl would not follow (a loop, another scheme):
+            // its message says why, the status would not.
+            return {DownloadOutcome::TransferError, transfer.ErrorMessage()};
         }
-        return result;
+        if (!begun_ && transfer.head().status != 0) {
+            accepted_ = Begin(transfer.head());  // an answer without a body: judged at its end
+        }
+        if (partIsWhole_) {
+            return TakeTheName();
+        }
+        if (failure_) {
+            return *failure_;
+        }
+        if (code != CURLE_OK) {
+            return {DownloadOutcome::TransferError, transfer.ErrorMessage()};
+        }
+        if (answer_.length && written_ != *answer_.length) {
+            return {DownloadOutcome::TransferError,
+                    "the server announced " + std::to_string(*answer_.length) + " bytes and sent " +
+                        std::to_string(written_)};
+        }
+        // What the file holds must be what this attempt and the earlier ones
+        // wrote: anything else wrote into it meanwhile.
+        struct stat info {};
+        if (fstat(fd_, &info) != 0 || static_cast<uint64_t>(info.st_size) != offset_ + written_) {
+            job_.validator.clear();  // the next attempt starts over
+            return {DownloadOutcome::FileError,
+                    PartPathOf(job_.path) + ": not the size it was written to"};
+        }
+        return TakeTheName();
     }
 
     // The answer's validator, of the kind that was sent as If-Range.
@@ -245,15 +217,17 @@ private:
     Result StatusFailure() const {
         if (answer_.status == 206) {
             return {DownloadOutcome::HttpStatus,
-                    "206 not the rest from byte " + std::to_string(offset_) + " of this version"};
+                    "206 not the rest from byte " + std::to_string(offset_) + " of this version",
+                    answer_.status};
         }
-        return {DownloadOutcome::HttpStatus, std::to_string(answer_.status)};
+        return {DownloadOutcome::HttpStatus, std::to_string(answer_.status), answer_.status};
     }
 
     // At the first byte of the body (or at its end, for an empty one): the
     // answer is judged, the name decided and the .part opened.
-    bool Begin() {
+    bool Begin(const ResponseHead& head) {
         begun_ = true;
+        answer_ = Answer::Of(head);
         // The rest of a .part that holds the whole file: nothing is left.
         if (answer_.status == 416 && askedForRest_ && answer_.wholeSize == offset_) {
             partIsWhole_ = true;
@@ -325,70 +299,45 @@ private:
         return {DownloadOutcome::FileError, job_.path + ": no free name"};
     }
 
-    static size_t OnHeader(char* data, size_t size, size_t count, void* user) {
-        auto* self = static_cast<Transfer*>(user);
-        const size_t total = size * count;
-        const HeaderLine line = ParseHeaderLine(std::string_view(data, total));
-        if (line.kind == HeaderLine::Kind::Status) {
-            // A new answer (after a redirect or a 1xx): only the last one counts.
-            self->answer_ = Answer{};
-            self->answer_.status = line.status;
-        } else if (line.kind == HeaderLine::Kind::Field) {
-            self->answer_.Header(line.name, line.value);
+    size_t TakeBody(std::string_view bytes) {
+        if (!begun_) {
+            accepted_ = Begin(current_->head());
         }
-        return total;
-    }
-
-    static size_t OnBody(char* data, size_t size, size_t count, void* user) {
-        auto* self = static_cast<Transfer*>(user);
-        const size_t total = size * count;
-        if (!self->begun_) {
-            self->accepted_ = self->Begin();
-        }
-        if (!self->accepted_) {
+        if (!accepted_) {
             return 0;  // the body of an answer that is not the file
         }
-        for (size_t written = 0; written < total;) {
-            const ssize_t n = write(self->fd_, data + written, total - written);
+        for (size_t written = 0; written < bytes.size();) {
+            const ssize_t n = write(fd_, bytes.data() + written, bytes.size() - written);
             if (n < 0) {
                 if (errno == EINTR) {
                     continue;
                 }
-                self->failure_ = Result{DownloadOutcome::FileError,
-                                        PartPathOf(self->job_.path) + ": " + std::strerror(errno)};
+                failure_ = Result{DownloadOutcome::FileError,
+                                  PartPathOf(job_.path) + ": " + std::strerror(errno)};
                 return 0;
             }
             written += static_cast<size_t>(n);
         }
-        self->written_ += total;
-        return total;
+        written_ += bytes.size();
+        return bytes.size();
     }
 
-    // Every notification is a chance to stop; one that finds new bytes in the
-    // file is a progress report.
-    static int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-        auto* self = static_cast<Transfer*>(user);
-        if (IsStopped(self->job_.stopFlag)) {
-            return 1;
-        }
-        const uint64_t inFile = self->offset_ + self->written_;
-        if (self->accepted_ && inFile > self->reported_) {
-            self->reported_ = inFile;
-            const Answer& answer = self->answer_;
-            const bool knowsTotal = answer.length && *answer.length != UINT64_MAX;
-            const uint64_t total = knowsTotal ? self->offset_ + *answer.length : 0;
-            if (self->job_.listener != nullptr) {
-                self->job_.listener->OnProgress(inFile, total);
+    // A notification that finds new bytes in the file is a progress report.
+    void ReportProgress() {
+        const uint64_t inFile = offset_ + written_;
+        if (accepted_ && inFile > reported_) {
+            reported_ = inFile;
+            const bool knowsTotal = answer_.length && *answer_.length != UINT64_MAX;
+            const uint64_t total = knowsTotal ? offset_ + *answer_.length : 0;
+            if (job_.listener != nullptr) {
+                job_.listener->OnProgress(inFile, total);
             }
         }
-        return 0;
     }
 
     DownloadJob& job_;
-    CurlEasy easy_;
-    CurlMulti multi_;
-    CurlHeaderList requestHeaders_;
-    char errorBuffer_[CURL_ERROR_SIZE] = {};
+    std::vector<std::string> rangeHeaders_;  // asking for the rest of the .part
+    const CurlTransfer* current_ = nullptr;  // while a transfer runs
     Answer answer_;
     uint64_t offset_ = 0;  // bytes of the .part that this attempt continues
     bool askedForRest_ = false;
@@ -435,6 +384,7 @@ void DownloadThreadProc(DownloadJob* job) {
     const Result result = Download(*job);
     job->outcome = result.outcome;
     job->detail = result.detail;
+    job->httpStatus = result.httpStatus;
     if (!job->succeeded()) {
         DebugTraceFormat("URLDownloadToFile... %s\n", Describe(job->outcome, job->detail).c_str());
     }

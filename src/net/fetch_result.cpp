@@ -11,7 +11,7 @@ std::string Describe(const FetchResult& result) {
         case FetchOutcome::NotHttp:
             return "not an http:// address";
         case FetchOutcome::HttpStatus:
-            return "HTTP status " + result.detail;
+            return "HTTP status " + std::to_string(result.httpStatus);
         case FetchOutcome::TransferError:
             return "transfer error: " + result.detail;
         case FetchOutcome::EmptyPage:

@@ -18,7 +18,8 @@ enum class FetchOutcome {
 
 struct FetchResult {
     FetchOutcome outcome = FetchOutcome::Ok;
-    std::string detail;  // libcurl's message, or "404"; empty when Ok
+    std::string detail;  // libcurl's message of a TransferError
+    int httpStatus = 0;  // the final answer's status of an HttpStatus
 
     bool ok() const { return outcome == FetchOutcome::Ok; }
     explicit operator bool() const { return ok(); }

@@ -8,6 +8,16 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
+std::string_view WithoutBlanks(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && IsBlank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
 }  // namespace
 
 HeaderLine ParseHeaderLine(std::string_view line) {
@@ -25,17 +35,13 @@ HeaderLine ParseHeaderLine(std::string_view line) {
                 parsed.status = parsed.status * 10 + (line[i] - '0');
             }
         }
+    } else if (IsBlank(line.front())) {
+        parsed.kind = HeaderLine::Kind::Continuation;
+        parsed.value = WithoutBlanks(line);
     } else if (const size_t colon = line.find(':'); colon != std::string_view::npos) {
         parsed.kind = HeaderLine::Kind::Field;
         parsed.name = line.substr(0, colon);
-        std::string_view value = line.substr(colon + 1);
-        while (!value.empty() && IsBlank(value.front())) {
-            value.remove_prefix(1);
-        }
-        while (!value.empty() && IsBlank(value.back())) {
-            value.remove_suffix(1);
-        }
-        parsed.value = value;
+        parsed.value = WithoutBlanks(line.substr(colon + 1));
     }
     return parsed;
 }

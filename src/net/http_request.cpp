@@ -11,7 +11,7 @@ std::string EscapeForRequest(std::string_view address) {
     out.reserve(address.size());
     for (const char ch : address) {
         const auto c = static_cast<unsigned char>(ch);
-        if (c <= 0x20 || c >= 0x7F) {
+        if (IsControlByte(c) || c == ' ' || IsLeadByte(c)) {
             AppendPercentEscape(out, c);
         } else {
             out += ch;

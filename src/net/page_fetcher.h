@@ -11,20 +11,18 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "base/stop_flag.h"
 #include "net/fetch_result.h"
 #include "net/http_request.h"
+#include "net/transfer.h"
 
 namespace bramix {
 
 inline constexpr uint32_t kFetchTimeoutMs = 1000;
 inline constexpr size_t kPageReadChunk = 4096;
 inline constexpr size_t kPageReadLimit = 524288;
-
-// Header query levels that QueryHeader answers.
-inline constexpr int HTTP_QUERY_CONTENT_LENGTH = 5;
-inline constexpr int HTTP_QUERY_CONTENT_DISPOSITION = 47;
 
 class HttpPageReader {
 public:
@@ -40,9 +38,14 @@ public:
     // the body is left unread. True when the status is 200.
     bool Open(const std::string& url);
 
-    // The first value of the header of that level after a successful Open;
-    // empty otherwise or when the server sent none.
-    std::string QueryHeader(int level) const;
+    // Open for an answer whose body is never read (ReadAll fails after it):
+    // the head is read by us alone, so that no Content-Length a server sends
+    // can make libcurl refuse the answer.
+    bool OpenHeadOnly(const std::string& url);
+
+    // The first value of the header of that name (any case) after a
+    // successful Open; empty otherwise or when the server sent none.
+    std::string Header(std::string_view name) const;
 
     // Reads the body in 4,096-byte chunks, stopping after the first chunk that
     // takes it past 524,288 bytes. True when the text is not empty; on a read
@@ -56,14 +59,19 @@ public:
     const FetchResult& result() const { return result_; }
 
 private:
-    struct Transfer;
+    bool OpenTransfer(const std::string& url, bool bodyWanted);
+    size_t TakeBody(std::string_view bytes);
+    FetchResult Failure() const;
 
     uint32_t timeoutMs_;
     const StopFlag* stop_;
     std::chrono::seconds stallLimit_;
-    std::unique_ptr<Transfer> transfer_;
+    std::unique_ptr<CurlTransfer> transfer_;
     std::string url_;
     bool ok_ = false;
+    bool bodyWanted_ = false;
+    std::string* body_ = nullptr;  // null while Open waits: the first body byte pauses
+    bool cut_ = false;             // the body passed the read limit
     FetchResult result_;
 };
 

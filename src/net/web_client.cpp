@@ -16,10 +16,10 @@ public:
     FileProbe ProbeFile(const std::string& url, const StopFlag& stop) override {
         HttpPageReader reader(kFetchTimeoutMs, &stop);
         FileProbe probe;
-        if (reader.Open(url)) {
-            // Only the status and two headers: the body is never read.
-            probe.contentDisposition = reader.QueryHeader(HTTP_QUERY_CONTENT_DISPOSITION);
-            probe.contentLength = reader.QueryHeader(HTTP_QUERY_CONTENT_LENGTH);
+        // Only the status and two headers: the body is never read.
+        if (reader.OpenHeadOnly(url)) {
+            probe.contentDisposition = reader.Header("Content-Disposition");
+            probe.contentLength = reader.Header("Content-Length");
         }
         probe.result = reader.result();
         return probe;

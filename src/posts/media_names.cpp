@@ -15,6 +15,24 @@ namespace {
 
 constexpr std::string_view kFilename = "filename=";
 
+// The text of a quoted string after its opening quote, up to its closing one
+// or the end: a backslash takes the next byte as it is (no two-byte character
+// of code page 949 has a backslash or a quote for its second byte), and a
+// lone one at the end is dropped.
+std::string QuotedText(std::string_view rest) {
+    std::string text;
+    for (size_t i = 0; i < rest.size() && rest[i] != '"'; ++i) {
+        if (rest[i] == '\\') {
+            ++i;
+            if (i == rest.size()) {
+                break;
+            }
+        }
+        text += rest[i];
+    }
+    return text;
+}
+
 }  // namespace
 
 bool IsNaverLink(const std::string& link, const std::string& pageUrl) {
@@ -36,9 +54,9 @@ std::string NameFromDisposition(const std::string& disposition, bool naverLink) 
     while (!value.empty() && value.front() == ' ') {
         value.remove_prefix(1);
     }
-    const bool quoted = !value.empty() && value.front() == '"';
-    const size_t end = quoted ? value.find('"', 1) : value.find(';');
-    std::string name(value.substr(0, end == std::string_view::npos ? value.size() : end + quoted));
+    std::string name = !value.empty() && value.front() == '"'
+                           ? QuotedText(value.substr(1))
+                           : std::string(value.substr(0, value.find(';')));
     TrimSpaces(name);
     TrimChar(name, '"');
     TrimSpaces(name);

@@ -206,6 +206,19 @@ TEST_F(DownloadWorkerTest, TheBytesWrittenMustBeTheBytesAnnounced) {
     EXPECT_FALSE(std::filesystem::exists(job_.path));
     EXPECT_TRUE(job_.partIsOurs);
     EXPECT_EQ(ReadFile(PartPathOf(job_.path)), standin::GeneratedBody(0, 300000));
+
+    // A length that is no number announces nothing: the body ends where the
+    // server closes, as it would without one.
+    for (const char* length : {"unknown", ""}) {
+        testing::RawServer vague(std::string("HTTP/1.1 200 OK\r\nContent-Length: ") + length +
+                                 "\r\nConnection: close\r\n\r\n" + std::string(5000, 'x'));
+        setenv("http_proxy", vague.Url().c_str(), 1);
+        job_.path = Path(std::string("vague") + length + ".mp3");
+        job_.partIsOurs = false;
+        Download(kUrl);
+        EXPECT_TRUE(job_.succeeded()) << length << ": " << job_.detail;
+        EXPECT_TRUE(ReadFile(job_.path) == std::string(5000, 'x')) << length;
+    }
 }
 
 TEST_F(DownloadWorkerTest, AddressesGoOnTheWireEscapedAsPagesAre) {

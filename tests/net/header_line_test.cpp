@@ -18,6 +18,9 @@ TEST(HeaderLineTest, TellsStatusLinesFieldsAndTheEnd) {
     EXPECT_EQ(field.name, "Content-Disposition");
     EXPECT_EQ(field.value, "attachment; x");
     EXPECT_EQ(ParseHeaderLine("Empty:\r\n").value, "");
+    const HeaderLine folded = ParseHeaderLine(" \t filename=\"a: b.mp3\" \r\n");
+    EXPECT_EQ(folded.kind, HeaderLine::Kind::Continuation);
+    EXPECT_EQ(folded.value, "filename=\"a: b.mp3\"");
 
     EXPECT_EQ(ParseHeaderLine("\r\n").kind, HeaderLine::Kind::End);
     EXPECT_EQ(ParseHeaderLine("no colon here\r\n").kind, HeaderLine::Kind::Other);

@@ -5,6 +5,7 @@
 #include "base/percent_coding.h"
 #include "posts/site_constants.h"
 #include "support/post_test.h"
+#include "support/raw_server.h"
 
 namespace bramix {
 namespace {
@@ -112,6 +113,43 @@ TEST_F(ResolveMediaLinkTest, TheLinkNamesTheFileWhenTheServerDoesNot) {
     Resolve("http://f.example.com/download.php?id=7&filename=a%20b.mp3");
     ASSERT_EQ(recorder_.Finds().size(), 1u);
     EXPECT_EQ(recorder_.Finds()[0].fileName, "a b.mp3");
+}
+
+TEST_F(ResolveMediaLinkTest, NoHeadAServerSendsLosesTheFind) {
+    // A Tistory link names no file: the name, and so the find, comes from
+    // the head, which libcurl must not refuse. Sizes follow the search's rule.
+    const std::string named = "Content-Disposition: attachment; filename=\"a.mp3\"\r\n";
+    const struct {
+        std::string fields;
+        const char* name;
+        uint32_t size;
+    } rows[] = {
+        {named + "Content-Length: unknown", "a.mp3", 0},
+        {named + "Content-Length: ", "a.mp3", 0},
+        {named + "Content-Length: -1", "a.mp3", 0xFFFFFFFF},
+        {named + "Content-Length: 99999999999", "a.mp3", 0xFFFFFFFF},
+        {named + "Content-Length:  7000000  ", "a.mp3", 7000000},
+        {named + "Content-Length: 6000000\r\nContent-Length: 5000000", "a.mp3", 6000000},
+        {named + "Transfer-Encoding: bogus", "a.mp3", 0},
+        {"Content-Disposition: attachment; filename=\"a \\\"b\\\" c.mp3\"", "a b c.mp3", 0},
+        {"Content-Disposition: attachment; filename=\"a\\\\b.mp3\"", "a b.mp3", 0},
+        {"Content-Disposition: attachment; filename=\"song.mp3\\", "song.mp3", 0},
+        {"Content-Disposition: attachment; filename=my song.mp3; size=1", "my song.mp3", 0},
+        {"Content-Disposition: attachment; filename*=UTF-8''x.mp3; filename=\"y.mp3\"", "y.mp3", 0},
+        {"Content-Disposition: attachment;\r\n filename=\"folded.mp3\"", "folded.mp3", 0},
+    };
+    for (const auto& row : rows) {
+        testing::RawServer server("HTTP/1.1 200 OK\r\n" + row.fields +
+                                  "\r\nConnection: close\r\n\r\n" + std::string(600000, 'x'));
+        setenv("http_proxy", server.Url().c_str(), 1);
+        job_.seenLinks.clear();
+        const size_t before = recorder_.Finds().size();
+        Resolve("http://cfile5.uf.tistory.com/original/1A2B");
+        const auto finds = recorder_.Finds();
+        ASSERT_EQ(finds.size(), before + 1) << row.fields;
+        EXPECT_EQ(finds.back().fileName, row.name) << row.fields;
+        EXPECT_EQ(finds.back().size, row.size) << row.fields;
+    }
 }
 
 TEST_F(ResolveMediaLinkTest, AFailedRequestMarksTheLinkSeen) {

@@ -23,7 +23,7 @@ public:
         requests_.push_back(url);
         const auto found = pages_.find(url);
         if (found == pages_.end()) {
-            return {FetchOutcome::HttpStatus, "404"};
+            return {FetchOutcome::HttpStatus, {}, 404};
         }
         text = found->second;
         return text.empty() ? FetchResult{FetchOutcome::EmptyPage, {}} : FetchResult{};
@@ -32,7 +32,7 @@ public:
     FileProbe ProbeFile(const std::string& url, const StopFlag&) override {
         requests_.push_back(url);
         const auto found = files_.find(url);
-        return found == files_.end() ? FileProbe{{FetchOutcome::HttpStatus, "404"}, {}, {}}
+        return found == files_.end() ? FileProbe{{FetchOutcome::HttpStatus, {}, 404}, {}, {}}
                                      : found->second;
     }
 
