@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "base/debug_trace.h"
 #include "base/tick_count.h"
@@ -16,15 +15,6 @@ namespace bramix {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// The status of a failure by status, until every worker tells it as a
-// number: the detail starts with it.
-int StatusOf(const DownloadJob& job) {
-    if (job.httpStatus != 0 || job.outcome != DownloadOutcome::HttpStatus) {
-        return job.httpStatus;
-    }
-    return std::atoi(job.detail.c_str());
-}
 
 }  // namespace
 
@@ -297,7 +287,7 @@ void DownloadQueue::Finish(DownloadEntry& entry, DownloadState state) {
 void DownloadQueue::RecordFailure(DownloadEntry& entry) {
     entry.failure = job_->outcome;
     entry.failureDetail = job_->detail;
-    entry.failureStatus = StatusOf(*job_);
+    entry.failureStatus = job_->httpStatus;
     ++entry.failuresInARow;
     if (maxAttempts_ > 0 && entry.failuresInARow >= maxAttempts_) {
         Finish(entry, DownloadState::GivenUp);
