@@ -81,8 +81,8 @@ std::string FullFolderPath(const std::string& folder) {
 
 // The longest line of a list, and the longest address, typed or listed:
 // what is longer is no address, and the list is read with little memory.
-constexpr size_t kLongestLine = 64 * 1024;
-constexpr size_t kLongestAddress = 8 * 1024;
+constexpr size_t kLongestLine = size_t{64} * 1024;
+constexpr size_t kLongestAddress = size_t{8} * 1024;
 
 // An address typed or listed in UTF-8, and the name to save under (empty:
 // the server's, else the address's).

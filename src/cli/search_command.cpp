@@ -163,7 +163,7 @@ private:
 // search found little or nothing.
 void ReportFailures(const SearchStats& stats) {
     for (int i = 0; i < kSearchServiceCount; ++i) {
-        const SearchStats::Requests& requests = stats.services[i];
+        const SearchStats::Requests& requests = stats.services[static_cast<size_t>(i)];
         if (requests.failed > 0) {
             std::fprintf(stderr, "bramix-cli search: %s: %d of %d requests failed (first: %s)\n",
                          ServiceName(static_cast<SearchService>(i)), requests.failed, requests.made,

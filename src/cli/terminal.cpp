@@ -49,14 +49,12 @@ void StatusLine::Show(std::string_view name, std::string_view details) {
     const size_t room = Width() - 1;
     const size_t detailsWidth = DisplayWidth(details);
     std::string line;
-    if (name.empty()) {
-        line = ShortenToWidth(details, room);
-    } else if (details.empty()) {
+    if (details.empty()) {
         line = ShortenToWidth(name, room);
-    } else if (detailsWidth + kGap.size() < room) {
+    } else if (!name.empty() && detailsWidth + kGap.size() < room) {
         line = ShortenToWidth(name, room - detailsWidth - kGap.size()) + std::string(kGap) +
                std::string(details);
-    } else {
+    } else {  // no name, or no room for it beside the details
         line = ShortenToWidth(details, room);
     }
     std::fprintf(stderr, "\r\033[K%s", line.c_str());

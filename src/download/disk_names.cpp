@@ -135,7 +135,7 @@ std::string FreeFileName(const std::string& folder, const std::string& name, uin
             suffix = "_" + std::to_string(tick) + "_" + std::to_string(attempt - 1);
         }
         // The suffix must survive shortening, so it goes with the extension.
-        const std::string candidate = SafeFileName(stem, suffix + extension);
+        std::string candidate = SafeFileName(stem, suffix + extension);
         const std::string path = folder + "/" + candidate;
         if (!Exists(path) && !Exists(PartPathOf(path))) {
             return candidate;

@@ -26,7 +26,7 @@ namespace {
 constexpr long kMaxRedirects = 10;
 // Large reads mean fewer write calls: on a fast link the default 16 KiB
 // costs half the throughput.
-constexpr long kReceiveBuffer = 512 * 1024;
+constexpr long kReceiveBuffer = 512L * 1024;
 struct Result {
     DownloadOutcome outcome;
     std::string detail;

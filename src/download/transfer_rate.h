@@ -38,7 +38,9 @@ public:
         const auto& [firstTime, firstBytes] = samples_.front();
         const auto& [lastTime, lastBytes] = samples_.back();
         const double seconds = std::chrono::duration<double>(lastTime - firstTime).count();
-        return seconds < 0.5 ? 0 : static_cast<uint64_t>((lastBytes - firstBytes) / seconds);
+        return seconds < 0.5
+                   ? 0
+                   : static_cast<uint64_t>(static_cast<double>(lastBytes - firstBytes) / seconds);
     }
 
     // Whole seconds left to `total` at the current speed; empty when either is

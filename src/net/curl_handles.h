@@ -29,11 +29,9 @@ using CurlHeaderList = std::unique_ptr<curl_slist, CurlListCleanup>;
 
 // Appends a request header line; the list is created on the first one.
 inline void AppendHeader(CurlHeaderList& list, const char* line) {
-    curl_slist* grown = curl_slist_append(list.get(), line);
-    if (grown != nullptr) {
-        list.release();
-        list.reset(grown);
-    }
+    curl_slist* head = list.release();
+    curl_slist* grown = curl_slist_append(head, line);
+    list.reset(grown != nullptr ? grown : head);
 }
 
 }  // namespace bramix

@@ -92,7 +92,7 @@ std::string FileNameFromLink(const std::string& link) {
 }
 
 std::string Utf8FileNameFromLink(const std::string& link) {
-    const std::string decoded = DecodedNameOfLink(link).value_or("");
+    std::string decoded = DecodedNameOfLink(link).value_or("");
     std::string ansi = Utf8ToAnsi(decoded);
     if (AnsiToUtf8(ansi) != decoded) {
         return decoded;  // 949 would lose some of it

@@ -39,7 +39,7 @@ void SearchStats::Count(SearchService service, const FetchResult& result) {
 
 FetchResult FetchCounted(SearchJob& job, SearchService service, const std::string& url,
                          std::string& text) {
-    const FetchResult result = job.web->FetchPage(url, text, job.stopFlag);
+    FetchResult result = job.web->FetchPage(url, text, job.stopFlag);
     job.stats.Count(service, result);
     return result;
 }

@@ -5,6 +5,7 @@
 // analyzers and media resolution use them as the search job does; the front
 // ends read them.
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <unordered_set>
@@ -66,7 +67,7 @@ struct SearchStats {
         int failed = 0;
         std::string firstError;  // Describe() of the first failure
     };
-    Requests services[kSearchServiceCount];
+    std::array<Requests, kSearchServiceCount> services;
 
     void Count(SearchService service, const FetchResult& result);
     const Requests& Of(SearchService service) const { return services[static_cast<int>(service)]; }

@@ -83,7 +83,7 @@ const std::vector<ResizeMapEntry>& ResizeMap() {
 
 }  // namespace
 
-BramixDialog::BramixDialog(std::string downloadFolder, QUrl guide, QWidget* parent)
+BramixDialog::BramixDialog(std::string downloadFolder, const QUrl& guide, QWidget* parent)
     : QDialog(parent) {
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);

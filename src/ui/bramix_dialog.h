@@ -50,7 +50,7 @@ class BramixDialog : public QDialog, private LayoutTarget {
 public:
     // `downloadFolder` is where downloads go; `guide` the user guide's
     // address (the two link labels open it).
-    BramixDialog(std::string downloadFolder, QUrl guide, QWidget* parent = nullptr);
+    BramixDialog(std::string downloadFolder, const QUrl& guide, QWidget* parent = nullptr);
     ~BramixDialog() override;
 
     QWidget* Control(int id) const;

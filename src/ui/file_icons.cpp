@@ -14,7 +14,7 @@ QIcon FileTypeIcon(const QString& fileName) {
         return *found;
     }
     const QMimeType type = QMimeDatabase().mimeTypeForFile(fileName, QMimeDatabase::MatchExtension);
-    const QIcon icon = QIcon::fromTheme(
+    QIcon icon = QIcon::fromTheme(
         type.iconName(), QIcon::fromTheme(type.genericIconName(), FallbackFileIcon(extension)));
     cache.insert(extension, icon);
     return icon;

@@ -19,7 +19,7 @@ QString ReportView::TipAt(const QPoint& position) const {
     if (!index.isValid()) {
         return {};
     }
-    if (const QString own = index.data(Qt::ToolTipRole).toString(); !own.isEmpty()) {
+    if (QString own = index.data(Qt::ToolTipRole).toString(); !own.isEmpty()) {
         return own;
     }
     const QString text = index.data(Qt::DisplayRole).toString();
