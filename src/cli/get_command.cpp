@@ -14,6 +14,7 @@
 
 #include "base/byte_size.h"
 #include "base/code_page.h"
+#include "base/text_helpers.h"
 #include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/help.h"
@@ -44,14 +45,11 @@ constexpr int kDefaultAttempts = 3;
 
 constexpr long kMostAttempts = 1000000;
 
-bool IsControlByte(char c) {
-    return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
-}
-
 // An http:// or https:// address that libcurl can ask for, and nothing in it
 // that no address holds: control bytes.
 bool IsDownloadAddress(const std::string& text) {
-    if (std::any_of(text.begin(), text.end(), IsControlByte)) {
+    if (std::any_of(text.begin(), text.end(),
+                    [](char c) { return IsControlByte(static_cast<unsigned char>(c)); })) {
         return false;
     }
     const auto parsed = ParseAddress(text);

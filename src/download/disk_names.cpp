@@ -99,12 +99,8 @@ std::string SafeFileName(const std::string& stem, const std::string& extension) 
     // Short enough first, so that what the cut leaves at the end is trimmed too.
     const std::string shortExtension = CutUtf8(ValidUtf8(extension), kNameMax / 2);
     std::string name = CutUtf8(ValidUtf8(stem), kNameMax - shortExtension.size()) + shortExtension;
-    for (char& c : name) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '/' || byte < 0x20 || byte == 0x7F) {
-            c = ' ';
-        }
-    }
+    name = MaskControlBytes(name, ' ');
+    std::replace(name.begin(), name.end(), '/', ' ');
     // Spaces at either end of the whole name go; the stem keeps its end.
     const size_t stemSize = name.size() - shortExtension.size();
     const size_t begin = std::min(name.find_first_not_of(' '), name.size());
