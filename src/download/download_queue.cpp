@@ -309,6 +309,9 @@ void DownloadQueue::WaitBehindTheOthers(DownloadEntry& entry) {
 // anything else goes on with the next entry that is due, or this one after
 // its pause.
 void DownloadQueue::GoOnAfterTheWorker() {
+    if (mode_ == Mode::Closed) {
+        return;
+    }
     if (mode_ == Mode::Stopping) {
         mode_ = Mode::Resting;
     } else {
@@ -321,6 +324,9 @@ void DownloadQueue::GoOnAfterTheWorker() {
 }
 
 void DownloadQueue::StartOrStop() {
+    if (mode_ == Mode::Closed) {
+        return;  // a closed queue starts nothing again
+    }
     if (!worker_.joinable()) {
         mode_ = Mode::Starting;
         RequestStart();

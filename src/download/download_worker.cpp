@@ -87,14 +87,16 @@ public:
         if (const auto taken = TakeOurPart()) {
             return *taken;
         }
-        std::unique_ptr<CurlTransfer> transfer = Perform(false);
+        std::unique_ptr<CurlTransfer> transfer = Perform(job_.url, false);
         // libcurl refuses an answer whose Content-Length is no number before
         // its head ends. Such a length announces nothing: asked again, the
         // head is ours to read and the body ends where the server closes.
-        if (transfer != nullptr && transfer->code() == CURLE_WEIRD_SERVER_REPLY &&
-            transfer->head().status != 0 && !transfer->head().complete) {
+        // The answer that had it is asked for directly, so that no redirect's
+        // body is ever read to its close.
+        if (transfer != nullptr && RefusedForItsLength(*transfer)) {
+            const std::string url = transfer->EffectiveUrl();
             transfer.reset();
-            transfer = Perform(true);
+            transfer = Perform(url, true);
         }
         if (transfer == nullptr) {
             return {DownloadOutcome::TransferError, "cannot start a transfer"};
@@ -137,7 +139,15 @@ private:
     }
 
     // One request for the file, run to its end; null when it cannot start.
-    std::unique_ptr<CurlTransfer> Perform(bool ignoreContentLength) {
+    static bool RefusedForItsLength(const CurlTransfer& transfer) {
+        const int status = transfer.head().status;
+        return transfer.code() == CURLE_WEIRD_SERVER_REPLY && status >= 200 &&
+               (status < 300 || status >= 400) && !transfer.head().complete &&
+               Contains(transfer.ErrorMessage(), "Content-Length") &&
+               !transfer.EffectiveUrl().empty();
+    }
+
+    std::unique_ptr<CurlTransfer> Perform(const std::string& url, bool ignoreContentLength) {
         auto transfer = std::make_unique<CurlTransfer>(
             &job_.stopFlag, [this](std::string_view bytes) { return TakeBody(bytes); },
             [this] { ReportProgress(); });
@@ -146,11 +156,11 @@ private:
         options.request.connectTimeout = job_.connectTimeout;
         options.request.stallLimit = job_.stallLimit;
         options.requestHeaders = rangeHeaders_;
-        options.followRedirects = true;
+        options.followRedirects = !ignoreContentLength;
         options.maxRedirects = kMaxRedirects;
         options.receiveBuffer = kReceiveBuffer;
         options.ignoreContentLength = ignoreContentLength;
-        if (!transfer->Start(job_.url, options)) {
+        if (!transfer->Start(url, options)) {
             return nullptr;
         }
         current_ = transfer.get();

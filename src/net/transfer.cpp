@@ -109,6 +109,15 @@ std::string CurlTransfer::ErrorMessage() const {
     return TransferErrorMessage(code_, errorBuffer_);
 }
 
+std::string CurlTransfer::EffectiveUrl() const {
+    char* url = nullptr;
+    if (!easy_ || curl_easy_getinfo(easy_.get(), CURLINFO_EFFECTIVE_URL, &url) != CURLE_OK ||
+        url == nullptr) {
+        return {};
+    }
+    return url;
+}
+
 void CurlTransfer::Finish(CURLcode code) {
     finished_ = true;
     code_ = code;

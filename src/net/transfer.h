@@ -89,6 +89,8 @@ public:
     CURLcode code() const { return code_; }    // once finished
     // libcurl's message for a failed transfer.
     std::string ErrorMessage() const;
+    // The address of the latest request, after the redirects followed.
+    std::string EffectiveUrl() const;
 
 private:
     void Finish(CURLcode code);

@@ -307,6 +307,11 @@ TEST_F(DownloadQueueTest, ClosingStopsTheDownloadAndKeepsItsPartialFileUntilDisc
     EXPECT_EQ(temp_.Contents(), std::vector<std::string>{"slow.mp3.part"});
     queue_->DiscardPartialFiles();
     EXPECT_TRUE(temp_.Contents().empty());
+    // A click that reaches the closed queue starts nothing again.
+    queue_->StartOrStop();
+    loop_.RunFor(50ms);
+    EXPECT_FALSE(queue_->downloading());
+    EXPECT_TRUE(temp_.Contents().empty());
 }
 
 }  // namespace
