@@ -171,18 +171,23 @@ std::string AnsiToUtf8(std::string_view ansi) {
     // A byte becomes at most three: U+FFFD for a byte 949 never uses.
     Output out(ansi.size() * 3);
     while (!ansi.empty()) {
-        ansi.remove_prefix(out.Convert(cd, ansi));
-        if (ansi.empty()) {
-            break;
-        }
         const auto lead = static_cast<unsigned char>(ansi[0]);
         const bool isLead = lead >= 0x81 && lead <= 0xFE;
+        const bool pair =
+            isLead && ansi.size() > 1 && IsCp949TrailByte(static_cast<unsigned char>(ansi[1]));
+        // Only what may start a character goes to iconv: a text of bytes
+        // that cannot would cost a call for each of them.
+        if (lead < 0x80 || pair) {
+            const size_t consumed = out.Convert(cd, ansi);
+            ansi.remove_prefix(consumed);
+            if (consumed > 0) {
+                continue;
+            }
+        }
         if (ansi.size() == 1 && isLead) {
             out.Append("?");  // a lead byte cut off at the end
             break;
         }
-        const bool pair =
-            isLead && ansi.size() > 1 && IsCp949TrailByte(static_cast<unsigned char>(ansi[1]));
         out.Append(kReplacementUtf8);
         ansi.remove_prefix(pair ? 2 : 1);
     }
@@ -209,9 +214,11 @@ std::string Utf8ToAnsi(std::string_view utf8) {
             continue;
         }
         const Utf8Sequence sequence = ScanUtf8(utf8, i);
-        // Code page 949 has nothing beyond U+FFFF (emoji, mostly). Replacing
+        // Code page 949 has nothing beyond U+FFFF (emoji, mostly), nor U+FFFD,
+        // which stands for every byte a 949 text could not give. Replacing
         // those here spares iconv's error path, which costs microseconds each.
-        if (sequence.valid && sequence.length < 4) {
+        if (sequence.valid && sequence.length < 4 &&
+            utf8.substr(i, sequence.length) != kReplacementUtf8) {
             i += sequence.length;
             continue;
         }
