@@ -7,40 +7,35 @@
 namespace bramix {
 namespace {
 
-ServiceType ServiceOf(std::string_view text) {
-    const auto parsed = ParseAddress(text);
-    return parsed ? parsed->service : ServiceType::Other;
+// Services by scheme in any case; other schemes are addresses too; search
+// terms and addresses without a scheme or host are none.
+TEST(ParseAddressTest, TellsServicesAndRefusesWhatIsNoAddress) {
+    const std::pair<const char*, std::optional<ServiceType>> rows[] = {
+        {"http://blog.naver.com/abc/123", ServiceType::Http},
+        {"HTTP://blog.naver.com/", ServiceType::Http},
+        {"https://blog.naver.com/abc", ServiceType::Https},
+        {"ftp://files.example/a.mp3", ServiceType::Ftp},
+        {"http://a.tistory.com:8080/1", ServiceType::Http},
+        {"http://me@a.tistory.com/1", ServiceType::Http},
+        {"gopher://host/x", ServiceType::Other},
+        {"file:///home/me/a.mp3", ServiceType::File},
+        {"blog.naver.com/abc/123", std::nullopt},
+        {"love song", std::nullopt},
+        {"http://", std::nullopt},
+        {"http://me@/x", std::nullopt},
+        {"://host", std::nullopt},
+        {"a b://host", std::nullopt},
+        {"1a://host", std::nullopt},
+        {"\xB0\xA1://host", std::nullopt}};
+    for (const auto& [text, service] : rows) {
+        const auto parsed = ParseAddress(text);
+        EXPECT_EQ(parsed ? std::optional(parsed->service) : std::nullopt, service) << text;
+    }
 }
 
-TEST(ParseAddressTest, TellsServicesBySchemeInAnyCase) {
-    EXPECT_EQ(ServiceOf("http://blog.naver.com/abc/123"), ServiceType::Http);
-    EXPECT_EQ(ServiceOf("HTTP://blog.naver.com/"), ServiceType::Http);
-    EXPECT_EQ(ServiceOf("https://blog.naver.com/abc"), ServiceType::Https);
-    EXPECT_EQ(ServiceOf("ftp://files.example/a.mp3"), ServiceType::Ftp);
-    EXPECT_EQ(ServiceOf("http://a.tistory.com:8080/1"), ServiceType::Http);
-}
-
-TEST(ParseAddressTest, AcceptsOtherSchemesAsAddresses) {
-    ASSERT_TRUE(ParseAddress("gopher://host/x"));
-    EXPECT_EQ(ServiceOf("gopher://host/x"), ServiceType::Other);
-    EXPECT_EQ(ServiceOf("file:///home/me/a.mp3"), ServiceType::File);
-}
-
-TEST(ParseAddressTest, RejectsSearchTermsAndAddressesWithoutScheme) {
-    EXPECT_FALSE(ParseAddress("blog.naver.com/abc/123"));
-    EXPECT_FALSE(ParseAddress("love song"));
-    EXPECT_FALSE(ParseAddress("http://"));
-    EXPECT_FALSE(ParseAddress("://host"));
-    EXPECT_FALSE(ParseAddress("a b://host"));
-    EXPECT_FALSE(ParseAddress("\xB0\xA1://host"));
-}
-
-TEST(EscapeForRequestTest, EscapesOnlyWhatCannotGoOnTheWire) {
+TEST(HttpRequestTest, EscapesOnlyWhatCannotGoOnTheWireAndTakesWhatLibcurlCanAskFor) {
     EXPECT_EQ(EscapeForRequest("http://h/a b?q=%41&x=1"), "http://h/a%20b?q=%41&x=1");
     EXPECT_EQ(EscapeForRequest("http://h/\xB0\xA1.mp3"), "http://h/%B0%A1.mp3");
-}
-
-TEST(IsRequestableAddressTest, TakesWhatLibcurlCanAskFor) {
     for (const char* address : {"http://h/a.mp3", "https://h.example.com:8080/my song.mp3",
                                 "http://[::1]/a", "http://h/\xB0\xA1.mp3"}) {
         EXPECT_TRUE(IsRequestableAddress(address)) << address;
