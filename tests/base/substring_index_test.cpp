@@ -4,6 +4,7 @@
 
 #include <random>
 #include <string>
+#include <tuple>
 
 #include "base/mbcs_text.h"
 
@@ -13,30 +14,26 @@ namespace {
 // Both ways of looking for many needles in one text (CharacterStarts lives
 // with the search it speeds up) must answer as that search does.
 TEST(SubstringIndexTest, AnswersAsASearchOnCharacterBoundariesDoes) {
-    // Short texts over a few bytes, two-byte characters among them whose
-    // second byte looks like the single ones; then longer texts over enough
-    // characters that states lead on more than their list holds.
+    // Short texts over a few bytes, two-byte characters among them whose second
+    // byte looks like the single ones; then longer texts over enough characters
+    // that states lead on more than their list holds.
     const std::string few = {'a', 'b', 'A', ' ', '\xB0', '\xA1'};
     std::string many = few;
     for (char c = 'c'; c <= 'z'; ++c) {
         many += c;
     }
-    struct Round {
-        const std::string& alphabet;
-        size_t longestText;
-        int rounds;
-    };
     std::mt19937 random(11);
-    for (const Round& round : {Round{few, 16, 3000}, Round{many, 300, 300}}) {
+    for (const auto& [alphabet, longestText, rounds] :
+         {std::tuple(few, 16, 3000), std::tuple(many, 300, 300)}) {
         auto draw = [&](size_t most) {
             std::string text;
             for (size_t i = random() % (most + 1); i > 0; --i) {
-                text += round.alphabet[random() % round.alphabet.size()];
+                text += alphabet[random() % alphabet.size()];
             }
             return text;
         };
-        for (int i = 0; i < round.rounds; ++i) {
-            const std::string text = draw(round.longestText);
+        for (int i = 0; i < rounds; ++i) {
+            const std::string text = draw(longestText);
             const SubstringIndex index(text);
             const CharacterStarts starts(text);
             for (int probe = 0; probe < 20; ++probe) {
@@ -49,16 +46,6 @@ TEST(SubstringIndexTest, AnswersAsASearchOnCharacterBoundariesDoes) {
                 ASSERT_EQ(starts.Contain(needle), found) << text << " / " << needle;
             }
         }
-    }
-}
-
-TEST(SubstringIndexTest, NeverMatchesFromTheSecondByteOfACharacter) {
-    const SubstringIndex index(
-        "x\xB0"
-        "Ay");  // 0xB0 0x41 is one character
-    EXPECT_FALSE(index.Contains("Ay"));
-    for (const char* needle : {"\xB0\x41", "x\xB0", "", "y"}) {  // half a character at the end
-        EXPECT_TRUE(index.Contains(needle)) << needle;
     }
 }
 

