@@ -9,77 +9,45 @@ namespace {
 
 constexpr auto npos = std::string_view::npos;
 
-TEST(FindOnCharBoundaryTest, FindsTheLeftmostOccurrence) {
-    EXPECT_EQ(FindOnCharBoundary("abcabc", "bc"), 1u);
-    EXPECT_EQ(FindOnCharBoundary("abcabc", "bc", 2), 4u);
-    EXPECT_EQ(FindOnCharBoundary("abc", "x"), npos);
-    EXPECT_EQ(FindOnCharBoundary("ab", "abc"), npos);
-    EXPECT_EQ(FindOnCharBoundary(std::string_view(), "a"), npos);  // no data at all
+// 0xB0 0x41 is one character whose second byte looks like 'A'; in
+// 0xC7 0xB0 0xB0 0xA1 the middle pair looks like a character but is not one.
+TEST(MbcsTextTest, FindsTheLeftmostOccurrenceThatStartsACharacter) {
+    // clang-format off
+    const std::tuple<std::string_view, std::string_view, size_t, size_t> rows[] = {
+        {"abcabc", "bc", 0, 1}, {"abcabc", "bc", 2, 4}, {"ab", "abc", 0, npos}, {"", "", 0, 0},
+        {std::string_view(), "a", 0, npos},  // no data at all
+        {"\xB0\x41", "A", 0, npos}, {"\xB0\x41\x41", "A", 0, 2},
+        {"\xC7\xB0\xB0\xA1", "\xB0\xB0", 0, npos}, {"\xC7\xB0\xB0\xA1", "\xB0\xA1", 0, 2},
+        // A lead byte cut off at the end reads nothing beyond.
+        {"ab\xB0", "\xB0", 0, 2}, {"ab\xB0", "\xB0\xA1", 0, npos}};
+    // clang-format on
+    for (const auto& [text, needle, from, found] : rows) {
+        EXPECT_EQ(FindOnCharBoundary(text, needle, from), found) << text << " / " << needle;
+    }
 }
 
-TEST(FindOnCharBoundaryTest, AnEmptyNeedleIsFoundAtTheStart) {
-    EXPECT_EQ(FindOnCharBoundary("abc", ""), 0u);
-    EXPECT_EQ(FindOnCharBoundary("", ""), 0u);
-}
-
-TEST(FindOnCharBoundaryTest, NeverMatchesFromATrailByte) {
-    // 0xB0 0x41 is one character whose second byte looks like 'A'.
-    EXPECT_EQ(FindOnCharBoundary("\xB0"
-                                 "A",
-                                 "A"),
-              npos);
-    EXPECT_EQ(FindOnCharBoundary("\xB0"
-                                 "AA",
-                                 "A"),
-              2u);
-    // 0xC7 0xB0 0xB0 0xA1: the middle pair looks like a character but is not one.
-    EXPECT_EQ(FindOnCharBoundary("\xC7\xB0\xB0\xA1", "\xB0\xB0"), npos);
-    EXPECT_EQ(FindOnCharBoundary("\xC7\xB0\xB0\xA1", "\xB0\xA1"), 2u);
-}
-
-TEST(FindOnCharBoundaryTest, ALeadByteCutOffAtTheEndReadsNothingBeyond) {
-    EXPECT_EQ(FindOnCharBoundary("ab\xB0", "\xB0"), 2u);
-    EXPECT_EQ(FindOnCharBoundary("ab\xB0", "\xB0\xA1"), npos);
-}
-
-TEST(ReplaceAllTest, ReplacesNonOverlappingOccurrencesInOnePass) {
+TEST(MbcsTextTest, ReplacesAndLowerCasesOnlyWhereACharacterStarts) {
     std::string text = "aaaa";
     EXPECT_EQ(ReplaceAll(text, "aa", "b"), 2);
     EXPECT_EQ(text, "bb");
-
-    text = "aaa";
-    EXPECT_EQ(ReplaceAll(text, "aa", "a"), 1);
-    EXPECT_EQ(text, "aa");  // what it wrote is not scanned again
-}
-
-TEST(ReplaceAllTest, LeavesTrailBytesAlone) {
-    std::string text =
-        "\xB0"
-        "A-A";
-    EXPECT_EQ(ReplaceAll(text, "A", "x"), 1);
-    EXPECT_EQ(text,
-              "\xB0"
-              "A-x");
-}
-
-TEST(ReplaceAllTest, AnEmptyPatternReplacesNothing) {
-    std::string text = "abc";
     EXPECT_EQ(ReplaceAll(text, "", "x"), 0);
-    EXPECT_EQ(text, "abc");
+    text = "aaa";
+    ReplaceAll(text, "aa", "a");
+    EXPECT_EQ(text, "aa");  // what it wrote is not scanned again
+    text = "\xB0\x41-A";
+    ReplaceAll(text, "A", "x");
+    EXPECT_EQ(text, "\xB0\x41-x");
+    text = "-";
+    ReplaceRepeatedly(text, "-", " - ");
+    EXPECT_EQ(text, " - ");  // a growing replacement runs once
+    text = "ABC xyz [Z] \xB0\x41\x42\xB0";
+    LowerAscii(text);
+    EXPECT_EQ(text, "abc xyz [z] \xB0\x41\x62\xB0");
 }
 
-TEST(ReplaceRepeatedlyTest, RepeatsUntilNothingIsLeft) {
-    std::string text = "a     b";
-    ReplaceRepeatedly(text, "  ", " ");
-    EXPECT_EQ(text, "a b");
-    text = "x........y";
-    ReplaceRepeatedly(text, "....", "...");
-    EXPECT_EQ(text, "x...y");
-}
-
-TEST(ReplaceRepeatedlyTest, ReachesWhatRepeatedPassesReach) {
-    // Whole passes until nothing changes, as the rule reads; kept here as the
-    // reference for the one-pass version.
+// Whole passes until nothing changes, as the rule reads, are the reference
+// for the one-pass version.
+TEST(MbcsTextTest, ReplacingRepeatedlyReachesWhatRepeatedPassesReach) {
     auto passes = [](std::string text, std::string_view from, std::string_view to) {
         while (ReplaceAll(text, from, to) > 0) {
         }
@@ -87,17 +55,14 @@ TEST(ReplaceRepeatedlyTest, ReachesWhatRepeatedPassesReach) {
     };
     const std::pair<std::string_view, std::string_view> patterns[] = {
         {"  ", " "}, {"!!", "!"},     {"--", "-"},          {"~~", "~"},
-        {"&&", "&"}, {"....", "..."}, {"amp;amp;", "amp;"}, {"[1].", "."},
-    };
-    // Texts of the patterns' own bytes and of two-byte characters whose
-    // second byte looks like them.
+        {"&&", "&"}, {"....", "..."}, {"amp;amp;", "amp;"}, {"[1].", "."}};
+    // The patterns' own bytes and a lead byte whose next byte looks like them.
     const char alphabet[] = {' ', '!', '-', '~', '&', '.', 'a',
                              'm', 'p', ';', '[', '1', ']', '\xB0'};
     std::mt19937 random(7);
     for (int round = 0; round < 20000; ++round) {
         std::string text;
-        const size_t length = random() % 24;
-        for (size_t i = 0; i < length; ++i) {
+        for (size_t i = random() % 24; i > 0; --i) {
             text += alphabet[random() % sizeof alphabet];
         }
         for (const auto& [from, to] : patterns) {
@@ -106,9 +71,7 @@ TEST(ReplaceRepeatedlyTest, ReachesWhatRepeatedPassesReach) {
             ASSERT_EQ(once, passes(text, from, to)) << text << " / " << from;
         }
     }
-}
-
-TEST(ReplaceRepeatedlyTest, TakesOnePassOverALongRun) {
+    // One pass over a long run, not one per occurrence.
     std::string text;
     for (int i = 0; i < 60000; ++i) {
         text += "[1]";
@@ -116,29 +79,6 @@ TEST(ReplaceRepeatedlyTest, TakesOnePassOverALongRun) {
     text += ".mp3";
     ReplaceRepeatedly(text, "[1].", ".");
     EXPECT_EQ(text, ".mp3");
-}
-
-TEST(ReplaceRepeatedlyTest, AGrowingReplacementRunsOnce) {
-    std::string text = "-";
-    ReplaceRepeatedly(text, "-", " - ");
-    EXPECT_EQ(text, " - ");
-}
-
-TEST(LowerAsciiTest, ChangesOnlyCapitalLetters) {
-    std::string text = "ABC xyz 123 [Z]";
-    LowerAscii(text);
-    EXPECT_EQ(text, "abc xyz 123 [z]");
-}
-
-TEST(LowerAsciiTest, NeverChangesTheSecondByteOfACharacter) {
-    std::string text =
-        "\xB0"
-        "A"
-        "B\xB0";
-    LowerAscii(text);
-    EXPECT_EQ(text,
-              "\xB0"
-              "Ab\xB0");
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "support/web_test.h"
 
 namespace bramix {
@@ -9,93 +11,52 @@ namespace {
 
 using testing::Ansi;
 
-std::string Normalized(std::string term) {
-    return NormalizeSearchTerm(term);
+// 0xB0 followed by 'A', '[' or ' ' is one character whatever its second byte.
+TEST(KeywordMatchTest, NormalizesTermsAndCompactsTexts) {
+    using Edit = std::string (*)(std::string);
+    const Edit normalize = [](std::string s) -> std::string { return NormalizeSearchTerm(s); };
+    const Edit compact = [](std::string s) { return CompactForMatch(s); };
+    // clang-format off
+    const std::tuple<Edit, std::string, std::string> rows[] = {
+        {normalize, "  Love  MP3  ", "love"}, {normalize, "WMA", ""},
+        {normalize, " love mp3 song ", "lovesong"},  // the neighbours join
+        {normalize, "mp3player", "mp3player"}, {normalize, "my.mp3 list", "my.mp3 list"},
+        {normalize, " mp3 mp3 ", "mp3"},  // only the first of two adjacent ones goes
+        {normalize, Ansi("가을   편지\t노래"), Ansi("가을 편지\t노래")},
+        {compact, " [M/V] Love-Song! (Live) ", "mvlovesonglive"},
+        {compact, Ansi("[MV] 하늘, 푸른"), Ansi("mv하늘푸른")},
+        {compact, "\xB0\x41\xB0[ x", "\xB0\x41\xB0[x"},
+        {compact, "a \xB0", "a\xB0"}};  // a lead byte cut off at the end
+    // clang-format on
+    for (const auto& [function, input, output] : rows) {
+        EXPECT_EQ(function(input), output) << input;
+    }
 }
 
-TEST(NormalizeSearchTermTest, TrimsLowerCasesAndDropsFreeStandingFormatWords) {
-    EXPECT_EQ(Normalized("  Love  MP3  "), "love");
-    EXPECT_EQ(Normalized("mp3"), "");
-    EXPECT_EQ(Normalized("WMA"), "");
-    EXPECT_EQ(Normalized(" love mp3 song "), "lovesong");  // the neighbours join
-    EXPECT_EQ(Normalized("love wma song"), "lovesong");
+// Every word of the term must occur in the text, in any order, on character
+// boundaries; format words, white space and punctuation take no part, and an
+// empty term matches everything.
+TEST(KeywordMatchTest, MatchesEveryWordOfTheTerm) {
+    // clang-format off
+    const std::tuple<std::string, std::string, bool> rows[] = {
+        {Ansi("푸른 하늘"), Ansi("푸른하늘"), true},
+        {Ansi("푸른 하늘"), Ansi("[MV] 하늘, 푸른"), true},
+        {Ansi("가을 편지 노래"), Ansi("편지노래 - 가을"), true},
+        {Ansi("가을 편지 노래"), Ansi("가을 - 하늘"), false},
+        {"love mp3 song", "LOVESONG.mp3", true}, {"love mp3 song", "Song of Love", false},
+        {"", "anything", true}, {" !! ", "x", true}, {"mp3", "", true},
+        {"a.b", "xaby", true}, {"a.b", "a-b", true}, {"a.b", "a x b", false},
+        {"love - song", "song, love", true},  // a lone hyphen is no word
+        {"x", "-- !! --", false}, {"--", "-- !! --", true},
+        {"\xB0\xB0", "\xC7\xB0\xB0\xA1", false}, {"\xB0\xA1", "\xC7\xB0\xB0\xA1", true},
+        {"a", "\xB0" "a", false}};
+    // clang-format on
+    for (const auto& [term, text, matches] : rows) {
+        EXPECT_EQ(MatchesSearchTerm(term, text), matches) << term << " / " << text;
+    }
 }
 
-TEST(NormalizeSearchTermTest, KeepsFormatWordsInsideOtherWords) {
-    EXPECT_EQ(Normalized("mp3player"), "mp3player");
-    EXPECT_EQ(Normalized("my.mp3 list"), "my.mp3 list");
-}
-
-TEST(NormalizeSearchTermTest, RemovesOnlyTheFirstOfTwoAdjacentFormatWords) {
-    EXPECT_EQ(Normalized(" mp3 mp3 "), "mp3");
-}
-
-TEST(NormalizeSearchTermTest, CollapsesRunsOfSpaces) {
-    EXPECT_EQ(Normalized(Ansi("가을   편지\t노래")), Ansi("가을 편지\t노래"));
-}
-
-TEST(CompactForMatchTest, DropsWhiteSpaceAndPunctuationAndLowerCases) {
-    EXPECT_EQ(CompactForMatch(" [M/V] Love-Song! (Live) "), "mvlovesonglive");
-    EXPECT_EQ(CompactForMatch("!@#$%^&*() \t"), "");
-    EXPECT_EQ(CompactForMatch(Ansi("[MV] 하늘, 푸른")), Ansi("mv하늘푸른"));
-}
-
-TEST(CompactForMatchTest, KeepsTwoByteCharactersWholeWhateverTheirSecondByte) {
-    // Second bytes that look like 'A', '[' and ' ' in ASCII.
-    EXPECT_EQ(CompactForMatch("\xB0"
-                              "A"
-                              "\xB0[ x"),
-              "\xB0"
-              "A"
-              "\xB0[x");
-}
-
-TEST(CompactForMatchTest, ALeadByteCutOffAtTheEndStaysAndNothingIsReadBeyond) {
-    const std::string text("a \xB0", 3);
-    EXPECT_EQ(CompactForMatch(std::string_view(text.data(), 3)), "a\xB0");
-}
-
-TEST(MatchesSearchTermTest, EveryWordMustOccurInAnyOrder) {
-    EXPECT_TRUE(MatchesSearchTerm(Ansi("푸른 하늘"), Ansi("푸른하늘")));
-    EXPECT_TRUE(MatchesSearchTerm(Ansi("푸른 하늘"), Ansi("[MV] 하늘, 푸른")));
-    EXPECT_TRUE(MatchesSearchTerm(Ansi("가을 편지 노래"), Ansi("편지노래 - 가을")));
-    EXPECT_FALSE(MatchesSearchTerm(Ansi("가을 편지 노래"), Ansi("가을 - 하늘")));
-}
-
-TEST(MatchesSearchTermTest, FormatWordsAreNotPartOfTheTerm) {
-    EXPECT_TRUE(MatchesSearchTerm("love mp3 song", "Love Song"));
-    EXPECT_TRUE(MatchesSearchTerm("love mp3 song", "LOVESONG.mp3"));
-    EXPECT_FALSE(MatchesSearchTerm("love mp3 song", "Song of Love"));
-}
-
-TEST(MatchesSearchTermTest, AnEmptyTermMatchesEverything) {
-    EXPECT_TRUE(MatchesSearchTerm("mp3", ""));
-    EXPECT_TRUE(MatchesSearchTerm("", "anything"));
-    EXPECT_TRUE(MatchesSearchTerm(" !! ", "x"));
-}
-
-TEST(MatchesSearchTermTest, PunctuationInsideAWordIsIgnored) {
-    EXPECT_TRUE(MatchesSearchTerm("a.b", "xaby"));
-    EXPECT_TRUE(MatchesSearchTerm("a.b", "a-b"));
-    EXPECT_FALSE(MatchesSearchTerm("a.b", "a x b"));
-    EXPECT_TRUE(MatchesSearchTerm("love - song", "song, love"));  // a lone hyphen is no word
-}
-
-TEST(MatchesSearchTermTest, ATextOfPunctuationMatchesOnlyAnEmptyTerm) {
-    EXPECT_FALSE(MatchesSearchTerm("x", "-- !! --"));
-    EXPECT_TRUE(MatchesSearchTerm("--", "-- !! --"));
-}
-
-TEST(MatchesSearchTermTest, NeverMatchesAcrossACharacterBoundary) {
-    // Text 0xC7 0xB0 0xB0 0xA1 holds the bytes of 0xB0 0xB0 only across two characters.
-    EXPECT_FALSE(MatchesSearchTerm("\xB0\xB0", "\xC7\xB0\xB0\xA1"));
-    EXPECT_TRUE(MatchesSearchTerm("\xB0\xA1", "\xC7\xB0\xB0\xA1"));
-    EXPECT_FALSE(MatchesSearchTerm("a",
-                                   "\xB0"
-                                   "a"));  // 'a' as a second byte
-}
-
-TEST(MatchesSearchTermTest, LongTermsAndTextsAnswerAsShortOnesDo) {
+TEST(KeywordMatchTest, LongTermsAndTextsAnswerAsShortOnesDo) {
     // Large enough to be answered through an index of the text.
     std::string term;
     std::string text;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "support/web_test.h"
 
 namespace bramix {
@@ -9,112 +11,69 @@ namespace {
 
 using testing::Ansi;
 
-std::string Cleaned(std::string_view utf8Title, std::optional<std::string_view> utf8Term = {}) {
-    std::string title = Ansi(utf8Title);
-    const std::string term = utf8Term ? Ansi(*utf8Term) : std::string();
-    CleanTitle(title, utf8Term ? std::optional<std::string_view>(term) : std::nullopt);
-    return title;
-}
-
-std::string Tidied(std::string_view utf8) {
-    std::string text = Ansi(utf8);
-    TidyText(text);
-    return text;
-}
-
-std::string TidiedName(std::string_view utf8) {
-    std::string name = Ansi(utf8);
-    TidyFileName(name);
-    return name;
-}
-
-TEST(ExtractPageTitleTest, ReturnsTheTextBetweenTheTagsUntouched) {
-    EXPECT_EQ(ExtractPageTitle("<head><title> a &amp; b </title></head>"), " a &amp; b ");
-    EXPECT_EQ(ExtractPageTitle("<title>one</title><title>two</title>"), "one");
-}
-
-TEST(ExtractPageTitleTest, IsEmptyWithoutBothTags) {
-    EXPECT_EQ(ExtractPageTitle("<title>never closed"), "");
-    EXPECT_EQ(ExtractPageTitle("<title></title>"), "");
-    EXPECT_EQ(ExtractPageTitle("<TITLE>upper</TITLE>"), "");
-    EXPECT_EQ(ExtractPageTitle(""), "");
-}
-
-TEST(StripTagsTest, RemovesMarkupAndKeepsLoneClosingBrackets) {
-    std::string text = "a<b>c";
-    StripTags(text);
-    EXPECT_EQ(text, "ac");
-    text = "a<b";
-    StripTags(text);
-    EXPECT_EQ(text, "a");
-    text = "a>b";
-    StripTags(text);
-    EXPECT_EQ(text, "a>b");
-}
-
-TEST(CleanTitleTest, RemovesStockPhrasesAndSymbols) {
-    EXPECT_EQ(Cleaned("[MP3] 봄노래 - 가수 듣기/가사 ♪"), Ansi("봄노래 - 가수"));
-    EXPECT_EQ(Cleaned("봄노래 듣기/다운/가사"), Ansi("봄노래"));
-    EXPECT_EQ(Cleaned("★봄노래★ mp3 다운로드"), Ansi("봄노래"));
-    EXPECT_EQ(Cleaned("봄노래 전곡 모음"), Ansi("봄노래 모음"));
-    EXPECT_EQ(Cleaned("봄노래 ( 라이브)"), Ansi("봄노래 (라이브)"));
-    EXPECT_EQ(Cleaned("[/봄노래]"), Ansi("[봄노래]"));
-}
-
-TEST(CleanTitleTest, AppliesTheTableInItsOrder) {
-    // Removing "듣기/mp3" forms "듣기/가사" anew; its second entry catches it.
-    EXPECT_EQ(Cleaned("봄 듣기/가듣기/mp3사"), Ansi("봄"));
-}
-
-TEST(CleanTitleTest, RemovesTheSymbolsByTheirCodePageBytes) {
-    EXPECT_EQ(Ansi("♤"), "\xA2\xBB");
-    EXPECT_EQ(Ansi("♣"), "\xA2\xC0");
-    EXPECT_EQ(Ansi("♧"), "\xA2\xBF");
-    EXPECT_EQ(Ansi("♪"), "\xA2\xDC");
-    EXPECT_EQ(Ansi("♬"), "\xA2\xDD");
-    EXPECT_EQ(Ansi("★"), "\xA1\xDA");
-    for (const char* symbol :
-         {"\xA2\xBB", "\xA2\xC0", "\xA2\xBF", "\xA2\xDC", "\xA2\xDD", "\xA1\xDA"}) {
-        std::string title = std::string("x") + symbol + "y";
-        CleanTitle(title, std::nullopt);
-        EXPECT_EQ(title, "xy");
+// Rows in UTF-8, cleaned as code page 949; a null term is none given.
+TEST(TitleCleaningTest, CleansTitles) {
+    // clang-format off
+    const std::tuple<const char*, const char*, const char*> rows[] = {
+        {"[MP3] 봄노래 - 가수 듣기/가사 ♪", nullptr, "봄노래 - 가수"},
+        {"★봄노래★ mp3 다운로드", nullptr, "봄노래"}, {"x♤♣♧♪♬★y", nullptr, "xy"},
+        {"봄노래 전곡 모음", nullptr, "봄노래 모음"}, {"[/봄노래]", nullptr, "[봄노래]"},
+        {"봄노래 ( 라이브)", nullptr, "봄노래 (라이브)"},
+        // Removing "듣기/mp3" forms "듣기/가사" anew; a later entry of the table catches it.
+        {"봄 듣기/가듣기/mp3사", nullptr, "봄"},
+        // Entities are decoded after the tags are stripped, and only once.
+        {"<b>봄노래</b> &amp; 가을 M/V", nullptr, "봄노래 & 가을 MV"},
+        {"&lt;b&gt;x", nullptr, "b x"}, {"a&amp;amp;b", nullptr, "a&b"},
+        {"~~봄노래!!", nullptr, "봄노래"}, {"wait...", nullptr, "wait"},
+        {"봄 다운다운", nullptr, "봄 다운"},  // one trailing listen or download goes
+        {"2008-01-01 노래", nullptr, "2008 - 01 - 01 노래"},
+        // The longer side of a blog separator, else the side that holds the term,
+        // else the whole with the colons as spaces.
+        {"봄노래 :: 블로그 이름", "봄노래", "블로그 이름"},
+        {"블로그 이름 :: 봄노래 듣기", "봄노래", "봄노래"},
+        {"ab :: cd", "cd", "cd"}, {"ab :: cd", "ab", "ab"},
+        {"ab :: cd", "zz", "ab cd"}, {"ab :: cd", nullptr, "ab cd"}};
+    // clang-format on
+    for (const auto& [title, term, cleaned] : rows) {
+        std::string text = Ansi(title);
+        const std::string ansiTerm = term ? Ansi(term) : std::string();
+        CleanTitle(text, term ? std::optional<std::string_view>(ansiTerm) : std::nullopt);
+        EXPECT_EQ(text, Ansi(cleaned)) << title;
     }
 }
 
-TEST(CleanTitleTest, DecodesEntitiesAfterStrippingTags) {
-    EXPECT_EQ(Cleaned("<b>봄노래</b> &amp; 가을 M/V"), Ansi("봄노래 & 가을 MV"));
-    EXPECT_EQ(Cleaned("&lt;b&gt;x"), "b x");  // decoded brackets are not markup
-    EXPECT_EQ(Cleaned("a&amp;amp;b"), "a&b");
+// Code page 949 bytes: 0x81 followed by '_' or '|' and 0xB0 followed by
+// anything is one character; 0xA1 0xA1 is the full-width space.
+TEST(TitleCleaningTest, ExtractsStripsAndTidies) {
+    using Edit = std::string (*)(std::string);
+    const Edit title = [](std::string s) { return ExtractPageTitle(s); };
+    const Edit strip = [](std::string s) { return StripTags(s), s; };
+    const Edit tidy = [](std::string s) { return TidyText(s), s; };
+    const Edit name = [](std::string s) { return TidyFileName(s), s; };
+    // clang-format off
+    const std::tuple<Edit, std::string, std::string> rows[] = {
+        {title, "<head><title> a &amp; b </title></head>", " a &amp; b "},
+        {title, "<title>one</title><title>two</title>", "one"},
+        {title, "<title>never closed", ""}, {title, "<TITLE>upper</TITLE>", ""},
+        {strip, "a<b>c", "ac"}, {strip, "a<b", "a"}, {strip, "a>b", "a>b"},
+        {tidy, "a!!!b---c~~~d&&&e", "a!b - c~d&e"}, {tidy, "a....b", "a... b"},
+        {tidy, "x[1][1].", "x"}, {tidy, "amp;amp;amp;", "amp;"},
+        {tidy, "a\\b/c:d*e?f\"g<h>i|j_k+l", "a b c d e f g h i j k l"},
+        {tidy, "a\xA1\xA1" "b", "a b"}, {tidy, "\x81_x\x81|", "\x81_x\x81|"},
+        {tidy, ". - x", "- x"},  // trimmed in order, so a space shields a hyphen
+        {tidy, ",,x,,", "x"}, {tidy, "a_\xB0", "a \xB0"},  // a lead byte cut off at the end
+        {name, "Hello_World+Song.MP3", "Hello World Song.mp3"},
+        {name, "a--b!!!.mp3", "a - b!.mp3"}, {name, "song mp3.mp3", "song.mp3"},
+        {name, "wait...for.mp3", "wait... for.mp3"},
+        {name, "ABC", "abc"}, {name, "", ""},  // a short name is all extension
+        {name, "TRACK", "Track"}};  // a bare name's last four bytes count as extension
+    // clang-format on
+    for (const auto& [function, input, output] : rows) {
+        EXPECT_EQ(function(input), output) << input;
+    }
 }
 
-TEST(CleanTitleTest, TrimsDecorationAndOneTrailingListenOrDownload) {
-    EXPECT_EQ(Cleaned("~~봄노래!!"), Ansi("봄노래"));
-    EXPECT_EQ(Cleaned("봄 다운다운"), Ansi("봄 다운"));
-    EXPECT_EQ(Cleaned("wait..."), "wait");
-    EXPECT_EQ(Cleaned("Love Song"), "Love Song");
-    EXPECT_EQ(Cleaned("2008-01-01 노래"), Ansi("2008 - 01 - 01 노래"));
-}
-
-TEST(CleanTitleTest, KeepsTheLongerSideOfABlogSeparator) {
-    EXPECT_EQ(Cleaned("봄노래 :: 블로그 이름"), Ansi("블로그 이름"));
-    EXPECT_EQ(Cleaned("봄노래 :: 블로그 이름", "봄노래"), Ansi("블로그 이름"));
-}
-
-TEST(CleanTitleTest, LetsTheTermChooseWhenTheRightSideIsNotLonger) {
-    EXPECT_EQ(Cleaned("블로그 이름 :: 봄노래 듣기", "봄노래"), Ansi("봄노래"));
-    EXPECT_EQ(Cleaned("ab :: cd", "cd"), "cd");
-    EXPECT_EQ(Cleaned("ab :: cd", "ab"), "ab");
-    EXPECT_EQ(Cleaned("ab :: cd", "zz"), "ab cd");  // whole; the colons become spaces
-    EXPECT_EQ(Cleaned("ab :: cd"), "ab cd");
-}
-
-TEST(TidyFileNameTest, AHostileStemIsCutAndTheExtensionKept) {
-    std::string name = "a" + std::string(5000, '\xB0') + ".MP3";
-    TidyFileName(name);
-    EXPECT_EQ(name, "a" + std::string(kLongestTitle - 2, '\xB0') + ".mp3");  // whole characters
-}
-
-TEST(CleanTitleTest, AHostileLengthIsCutOnACharacterBoundary) {
+TEST(TitleCleaningTest, AHostileLengthIsCutOnACharacterBoundary) {
     // Odd offsets for the two-byte characters, so that the limit falls inside one.
     std::string title = "a";
     while (title.size() < 3 * kLongestTitle) {
@@ -123,54 +82,9 @@ TEST(CleanTitleTest, AHostileLengthIsCutOnACharacterBoundary) {
     CleanTitle(title, std::nullopt);
     EXPECT_EQ(title.size(), kLongestTitle - 1);
     EXPECT_EQ(title.substr(title.size() - 2), Ansi("봄"));
-    EXPECT_EQ(Cleaned("봄노래 모음"), Ansi("봄노래 모음"));
-}
-
-TEST(TidyTextTest, CollapsesPunctuationRuns) {
-    EXPECT_EQ(Tidied("a!!!b---c~~~d&&&e"), "a!b - c~d&e");
-    EXPECT_EQ(Tidied("a....b"), "a... b");
-    EXPECT_EQ(Tidied("x[1][1]."), "x");
-    EXPECT_EQ(Tidied("amp;amp;amp;"), "amp;");
-}
-
-TEST(TidyTextTest, TurnsPathAndShellCharactersIntoSpaces) {
-    EXPECT_EQ(Tidied("a\\b/c:d*e?f\"g<h>i|j_k+l"), "a b c d e f g h i j k l");
-    EXPECT_EQ(Tidied("a\xA1\xA1"
-                     "b"),
-              "a b");  // the full-width space
-}
-
-TEST(TidyTextTest, LeavesTwoByteCharactersWholeWhateverTheirSecondByte) {
-    // Two-byte characters whose second bytes look like '_' and '|'.
-    std::string text = "\x81_x\x81|";
-    TidyText(text);
-    EXPECT_EQ(text, "\x81_x\x81|");
-}
-
-TEST(TidyTextTest, TrimsInOrderSoASpaceShieldsAHyphen) {
-    EXPECT_EQ(Tidied(". - x"), "- x");
-    EXPECT_EQ(Tidied(",,x,,"), "x");
-}
-
-TEST(TidyTextTest, StopsAtALeadByteCutOffAtTheEnd) {
-    std::string text("a_\xB0", 3);
-    TidyText(text);
-    EXPECT_EQ(text, "a \xB0");
-}
-
-TEST(TidyFileNameTest, TidiesTheStemAndLowerCasesTheExtension) {
-    EXPECT_EQ(TidiedName("Hello_World+Song.MP3"), "Hello World Song.mp3");
-    EXPECT_EQ(TidiedName("a--b!!!.mp3"), "a - b!.mp3");
-    EXPECT_EQ(TidiedName("song mp3.mp3"), "song.mp3");
-    EXPECT_EQ(TidiedName("wait...for.mp3"), "wait... for.mp3");
-    EXPECT_EQ(TidiedName("Song C.wma"), "Song C.wma");
-}
-
-TEST(TidyFileNameTest, TreatsAShortNameAsAllExtension) {
-    EXPECT_EQ(TidiedName("ABC"), "abc");
-    EXPECT_EQ(TidiedName(".mp3"), ".mp3");
-    EXPECT_EQ(TidiedName(""), "");
-    EXPECT_EQ(TidiedName("TRACK"), "Track");  // a bare name's last four bytes count as extension
+    std::string name = "a" + std::string(5000, '\xB0') + ".MP3";
+    TidyFileName(name);
+    EXPECT_EQ(name, "a" + std::string(kLongestTitle - 2, '\xB0') + ".mp3");
 }
 
 }  // namespace
