@@ -1,111 +1,76 @@
 #include "download/disk_names.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+
+#include "support/temp_folder.h"
 
 namespace bramix {
 namespace {
 
 namespace fs = std::filesystem;
 
-TEST(SafeFileNameTest, KeepsPlainNames) {
-    EXPECT_EQ(SafeFileName("봄노래", ".mp3"), "봄노래.mp3");
-}
-
-TEST(SafeFileNameTest, ControlBytesBecomeSpacesAndTheEndsAreTrimmed) {
-    EXPECT_EQ(SafeFileName("a\nb", ".mp3"), "a b.mp3");
-    EXPECT_EQ(SafeFileName("\x1B[31mred", ".mp3"), "[31mred.mp3");
-    EXPECT_EQ(SafeFileName("\r\ttab\x7F", ".mp3"), "tab .mp3");
-    EXPECT_EQ(SafeFileName("  song  ", ".mp3  "), "song  .mp3");
-    EXPECT_EQ(SafeFileName("", ".mp3"), "download.mp3");  // only an extension
-    EXPECT_EQ(SafeFileName(" \n ", " .mp3"), "download.mp3");
-}
-
-TEST(SafeFileNameTest, NeverLeavesTheFolder) {
-    EXPECT_EQ(SafeFileName("../../etc/passwd", ".mp3"), ".. .. etc passwd.mp3");
-    EXPECT_EQ(SafeFileName("", ""), "download");
-    EXPECT_EQ(SafeFileName(".", ""), "download");
-    EXPECT_EQ(SafeFileName("..", ""), "download");
-    EXPECT_EQ(SafeFileName(std::string("a\0b", 3), ".mp3"), "a b.mp3");
-}
-
-TEST(SafeFileNameTest, NeverHidesTheFile) {
-    EXPECT_EQ(SafeFileName("...", ""), "download");
-    EXPECT_EQ(SafeFileName(".", "_1234"), "download_1234");  // a second "." asked for
-    EXPECT_EQ(SafeFileName(". .", ".mp3"), ". ..mp3");
-}
-
-TEST(SafeFileNameTest, OnlyValidUtf8ReachesTheDisk) {
-    EXPECT_EQ(SafeFileName("\xFF\xFE", ".mp3"), "\xEF\xBF\xBD\xEF\xBF\xBD.mp3");
-    EXPECT_EQ(SafeFileName("a\xED\xA0\x80", ".mp3"), "a\xEF\xBF\xBD.mp3");    // a surrogate
-    EXPECT_EQ(SafeFileName("\xEB\xB4", "\xC3"), "\xEF\xBF\xBD\xEF\xBF\xBD");  // cut short
-}
-
-TEST(SafeFileNameTest, ShortensLongStemsOnACharacterBoundary) {
+TEST(SafeFileNameTest, NeverLeavesTheFolderNorHidesTheFileAndKeepsOnlyValidUtf8) {
+    const struct {
+        std::string stem, extension, name;
+    } rows[] = {
+        {"봄노래", ".mp3", "봄노래.mp3"},
+        {"a\nb", ".mp3", "a b.mp3"},  // control bytes become spaces
+        {"\x1B[31mred", ".mp3", "[31mred.mp3"},
+        {"\r\ttab\x7F", ".mp3", "tab .mp3"},
+        {"  song  ", ".mp3  ", "song  .mp3"},  // the ends are trimmed
+        {"", ".mp3", "download.mp3"},          // only an extension
+        {" \n ", " .mp3", "download.mp3"},
+        {"../../etc/passwd", ".mp3", ".. .. etc passwd.mp3"},
+        {"", "", "download"},
+        {".", "", "download"},
+        {"..", "", "download"},
+        {"...", "", "download"},
+        {std::string("a\0b", 3), ".mp3", "a b.mp3"},
+        {".", "_1234", "download_1234"},  // a second "." asked for
+        {". .", ".mp3", ". ..mp3"},
+        {"\xFF\xFE", ".mp3", "\xEF\xBF\xBD\xEF\xBF\xBD.mp3"},
+        {"a\xED\xA0\x80", ".mp3", "a\xEF\xBF\xBD.mp3"},    // a surrogate
+        {"\xEB\xB4", "\xC3", "\xEF\xBF\xBD\xEF\xBF\xBD"},  // cut short
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(SafeFileName(row.stem, row.extension), row.name) << row.stem << row.extension;
+    }
+    // A long stem is cut on a character boundary, with room for ".part".
     std::string stem;
     for (int i = 0; i < 100; ++i) {
-        stem += "봄";  // three bytes each
+        stem += "봄";
     }
     const std::string name = SafeFileName(stem, ".mp3");
-    EXPECT_LE(name.size() + 5, 255u);  // with room for ".part"
+    EXPECT_LE(name.size() + 5, 255u);
     EXPECT_EQ(name.substr(name.size() - 4), ".mp3");
-    EXPECT_EQ((name.size() - 4) % 3, 0u);  // whole characters only
+    EXPECT_EQ((name.size() - 4) % 3, 0u);
 }
 
-class FreeFileNameTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        folder_ = fs::temp_directory_path() / ("bramix-names-" + std::to_string(getpid()));
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-
-    std::string Free(const std::string& name) { return FreeFileName(folder_.string(), name, 4242); }
-
-    fs::path folder_;
-};
-
-TEST_F(FreeFileNameTest, UsesTheNameMadeSafeWhenItIsFree) {
-    EXPECT_EQ(Free("봄노래.mp3"), "봄노래.mp3");
-    EXPECT_EQ(Free("AC/DC.mp3"), "AC DC.mp3");
-}
-
-TEST_F(FreeFileNameTest, AddsTheTickCountThenANumber) {
-    std::ofstream(folder_ / "a.mp3") << "x";
-    EXPECT_EQ(Free("a.mp3"), "a_4242.mp3");
-    std::ofstream(folder_ / "a_4242.mp3") << "x";
-    fs::create_directory(folder_ / "a_4242_1.mp3");
-    EXPECT_EQ(Free("a.mp3"), "a_4242_2.mp3");
-}
-
-TEST_F(FreeFileNameTest, ADanglingLinkTakesTheName) {
-    fs::create_symlink(folder_ / "nowhere", folder_ / "a.mp3");
-    EXPECT_EQ(Free("a.mp3"), "a_4242.mp3");
-}
-
-TEST_F(FreeFileNameTest, AnotherDownloadsPartialFileTakesTheName) {
-    std::ofstream(folder_ / "a.mp3.part") << "x";
-    EXPECT_EQ(Free("a.mp3"), "a_4242.mp3");
+TEST(FreeFileNameTest, AddsTheTickCountThenANumberUntilNothingStandsOnTheName) {
+    testing::TempFolder temp;
+    const auto free = [&temp](const char* name) { return FreeFileName(temp.string(), name, 4242); };
+    EXPECT_EQ(free("AC/DC.mp3"), "AC DC.mp3");
+    std::ofstream(temp.path() / "a.mp3") << "x";
+    EXPECT_EQ(free("a.mp3"), "a_4242.mp3");
+    std::ofstream(temp.path() / "a_4242.mp3.part") << "x";  // another download's
+    fs::create_directory(temp.path() / "a_4242_1.mp3");
+    EXPECT_EQ(free("a.mp3"), "a_4242_2.mp3");
+    fs::create_symlink(temp.path() / "nowhere", temp.path() / "b.mp3");
+    EXPECT_EQ(free("b.mp3"), "b_4242.mp3");
 }
 
 class DownloadFolderTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        base_ = fs::temp_directory_path() / ("bramix-folder-" + std::to_string(getpid()));
-        fs::remove_all(base_);
         fs::create_directories(base_ / "home");
         setenv("HOME", (base_ / "home").c_str(), 1);
         unsetenv("XDG_CONFIG_HOME");
     }
-    void TearDown() override {
-        fs::remove_all(base_);
-        setenv("HOME", home_.c_str(), 1);
-    }
+    void TearDown() override { setenv("HOME", home_.c_str(), 1); }
 
     void WriteUserDirs(const fs::path& config, const std::string& text) {
         fs::create_directories(config);
@@ -113,7 +78,8 @@ protected:
     }
 
     const std::string home_ = std::getenv("HOME");
-    fs::path base_;
+    testing::TempFolder temp_;
+    const fs::path& base_ = temp_.path();
 };
 
 TEST_F(DownloadFolderTest, IsIncomingBesideTheExecutableAboveDebugOrRelease) {
@@ -149,17 +115,10 @@ TEST_F(DownloadFolderTest, FallsBackToTheUsersDownloadsWhenIncomingCannotBeMade)
     std::ofstream(base_ / "apps") << "x";
     EXPECT_EQ(DownloadFolder((base_ / "apps" / "bramix").string()),
               (base_ / "home" / "Downloads" / "Bramix").string());
-}
-
-TEST(MakeFolderTest, MakesEveryMissingFolderOnTheWay) {
-    const fs::path base = fs::temp_directory_path() / ("bramix-make-" + std::to_string(getpid()));
-    fs::remove_all(base);
-    EXPECT_TRUE(MakeFolder((base / "a" / "b").string()));
-    EXPECT_TRUE(fs::is_directory(base / "a" / "b"));
-    EXPECT_TRUE(MakeFolder((base / "a").string()));
-    std::ofstream(base / "file") << "x";
-    EXPECT_FALSE(MakeFolder((base / "file" / "c").string()));
-    fs::remove_all(base);
+    EXPECT_FALSE(MakeFolder((base_ / "apps" / "c").string()));
+    EXPECT_TRUE(MakeFolder((base_ / "a" / "b").string()));  // every missing folder on the way
+    EXPECT_TRUE(fs::is_directory(base_ / "a" / "b"));
+    EXPECT_TRUE(MakeFolder((base_ / "a").string()));
 }
 
 }  // namespace
