@@ -83,7 +83,8 @@ TEST_F(GetCliTest, EachFileIsNamedByTheServerElseByTheAddress) {
         {"http://f.example.com/%EA%B0%80%EC%9D%84.mp3", "가을.mp3"},
         {"http://f.example.com/u", "봄.mp3"},
         {"http://blogfiles.naver.net/n", "여름.mp3"},  // code page 949 from Naver
-        {"http://h.example.com/%FF%FE.mp3", broken}};
+        {"http://h.example.com/%FF%FE.mp3", broken},
+        {"http://f.example.com/", "download"}};
     std::string list;
     std::vector<std::string> names;
     for (const auto& [url, name] : rows) {

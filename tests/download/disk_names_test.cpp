@@ -63,62 +63,51 @@ TEST(FreeFileNameTest, AddsTheTickCountThenANumberUntilNothingStandsOnTheName) {
     EXPECT_EQ(free("b.mp3"), "b_4242.mp3");
 }
 
-class DownloadFolderTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        fs::create_directories(base_ / "home");
-        setenv("HOME", (base_ / "home").c_str(), 1);
-        unsetenv("XDG_CONFIG_HOME");
-    }
-    void TearDown() override { setenv("HOME", home_.c_str(), 1); }
-
-    void WriteUserDirs(const fs::path& config, const std::string& text) {
+// Beside the program (above Debug or Release), unless it is installed or
+// that folder cannot be made; then in the user's download folder.
+TEST(DownloadFolderTest, IsIncomingBesideTheProgramElseTheUsersDownloadFolder) {
+    testing::TempFolder temp;
+    const fs::path& base = temp.path();
+    const std::string home = std::getenv("HOME");
+    setenv("HOME", (base / "home").c_str(), 1);
+    unsetenv("XDG_CONFIG_HOME");
+    const auto userDirs = [](const fs::path& config, const std::string& text) {
         fs::create_directories(config);
         std::ofstream(config / "user-dirs.dirs") << text;
-    }
-
-    const std::string home_ = std::getenv("HOME");
-    testing::TempFolder temp_;
-    const fs::path& base_ = temp_.path();
-};
-
-TEST_F(DownloadFolderTest, IsIncomingBesideTheExecutableAboveDebugOrRelease) {
-    fs::create_directories(base_ / "Release");
-    fs::create_directories(base_ / "debug");
-    EXPECT_EQ(DownloadFolder((base_ / "Release" / "bramix").string()),
-              (base_ / "incoming").string());
-    EXPECT_EQ(DownloadFolder((base_ / "debug" / "bramix").string()),
-              (base_ / "debug" / "incoming").string());  // the case must match
-    EXPECT_TRUE(fs::is_directory(base_ / "incoming"));
-}
-
-TEST_F(DownloadFolderTest, AnInstalledProgramSavesInTheUsersDownloadFolder) {
-    fs::create_directories(base_ / "usr" / "bin");
-    const std::string program = (base_ / "usr" / "bin" / "bramix").string();
-    EXPECT_EQ(DownloadFolder(program), (base_ / "home" / "Downloads" / "Bramix").string());
-    EXPECT_FALSE(fs::exists(base_ / "usr" / "bin" / "incoming"));
+    };
+    const std::string downloads = (base / "home" / "Downloads").string();
+    fs::create_directories(base / "Release");
+    fs::create_directories(base / "debug");
+    fs::create_directories(base / "usr" / "bin");
+    std::ofstream(base / "apps") << "x";  // nothing can be made under a file
+    EXPECT_EQ(DownloadFolder((base / "Release/bramix").string()), (base / "incoming").string());
+    EXPECT_EQ(DownloadFolder((base / "debug/bramix").string()), (base / "debug/incoming").string());
+    EXPECT_TRUE(fs::is_directory(base / "incoming"));
+    EXPECT_EQ(DownloadFolder((base / "apps/bramix").string()), downloads + "/Bramix");
+    const std::string installed = (base / "usr/bin/bramix").string();
+    EXPECT_EQ(DownloadFolder(installed), downloads + "/Bramix");
+    EXPECT_FALSE(fs::exists(base / "usr/bin/incoming"));
 
     // The desktop's own name for the folder, as xdg-user-dirs writes it.
-    WriteUserDirs(base_ / "home" / ".config",
-                  "# comment\nXDG_MUSIC_DIR=\"$HOME/음악\"\nXDG_DOWNLOAD_DIR=\"$HOME/다운로드\"\n");
-    EXPECT_EQ(DownloadFolder(program), (base_ / "home" / "다운로드" / "Bramix").string());
-    WriteUserDirs(base_ / "config", "XDG_DOWNLOAD_DIR=\"/srv/받은 파일\"\n");
-    setenv("XDG_CONFIG_HOME", (base_ / "config").c_str(), 1);
+    userDirs(base / "home/.config",
+             "# comment\nXDG_MUSIC_DIR=\"$HOME/음악\"\nXDG_DOWNLOAD_DIR=\"$HOME/다운로드\"\n");
+    EXPECT_EQ(DownloadFolder(installed), (base / "home/다운로드/Bramix").string());
+    userDirs(base / "config", "XDG_DOWNLOAD_DIR=\"/srv/받은 파일\"\n");
+    setenv("XDG_CONFIG_HOME", (base / "config").c_str(), 1);
     EXPECT_EQ(UserDownloadFolder(), "/srv/받은 파일");
-    // A setting that is no absolute folder is no setting.
-    WriteUserDirs(base_ / "config", "XDG_DOWNLOAD_DIR=\"Downloads\"\n");
-    EXPECT_EQ(UserDownloadFolder(), (base_ / "home" / "Downloads").string());
+    userDirs(base / "config", "XDG_DOWNLOAD_DIR=\"Downloads\"\n");  // no absolute folder
+    EXPECT_EQ(UserDownloadFolder(), downloads);
+    setenv("HOME", home.c_str(), 1);
+    unsetenv("XDG_CONFIG_HOME");
 }
 
-TEST_F(DownloadFolderTest, FallsBackToTheUsersDownloadsWhenIncomingCannotBeMade) {
-    // A file where the program's folder would be: nothing can be made under it.
-    std::ofstream(base_ / "apps") << "x";
-    EXPECT_EQ(DownloadFolder((base_ / "apps" / "bramix").string()),
-              (base_ / "home" / "Downloads" / "Bramix").string());
-    EXPECT_FALSE(MakeFolder((base_ / "apps" / "c").string()));
-    EXPECT_TRUE(MakeFolder((base_ / "a" / "b").string()));  // every missing folder on the way
-    EXPECT_TRUE(fs::is_directory(base_ / "a" / "b"));
-    EXPECT_TRUE(MakeFolder((base_ / "a").string()));
+TEST(MakeFolderTest, MakesEveryMissingFolderOnTheWay) {
+    testing::TempFolder temp;
+    EXPECT_TRUE(MakeFolder(temp.string() + "/a/b"));
+    EXPECT_TRUE(fs::is_directory(temp.path() / "a" / "b"));
+    EXPECT_TRUE(MakeFolder(temp.string() + "/a"));
+    std::ofstream(temp.path() / "file") << "x";
+    EXPECT_FALSE(MakeFolder(temp.string() + "/file/c"));
 }
 
 }  // namespace
