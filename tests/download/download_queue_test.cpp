@@ -98,14 +98,6 @@ TEST_F(DownloadQueueTest, AFailedEntryIsRetriedAfterAGrowingPauseAndGivesWayMean
     EXPECT_EQ(Entry(0).retryPause, 30000ms);
 }
 
-TEST_F(DownloadQueueTest, RetryPausesDoubleUpToThirtySeconds) {
-    const std::pair<int, int> rows[] = {{0, 0},     {1, 1000},  {2, 2000},
-                                        {5, 16000}, {6, 30000}, {100, 30000}};
-    for (const auto& [failures, pause] : rows) {
-        EXPECT_EQ(RetryPause(failures), std::chrono::milliseconds(pause)) << failures;
-    }
-}
-
 TEST_F(DownloadQueueTest, AStoppedDownloadResumesFromItsPart) {
     standin::Reply slow = standin::ResumableFile(200000, "\"v1\"");
     slow.trickleBytes = 2000;

@@ -276,8 +276,6 @@ TEST_F(DownloadWorkerTest, APartIsContinuedOnlyWithTheRestOfItsOwnVersion) {
         {"the rest", GeneratedBody(0, 400000), "\"v1\"", standin::ResumableFile(1000000, "\"v1\""),
          "bytes=400000-", GeneratedBody(0, 1000000)},
         {"another version", kept, "\"v1\"", changed, "bytes=400-", GeneratedBody(0, 700000)},
-        {"no ranges", kept, "\"v1\"", standin::LargeBody(700000), "bytes=400-",
-         GeneratedBody(0, 700000)},
         {"no validator", kept, "", standin::ResumableFile(1000, "\"v1\""), "",
          GeneratedBody(0, 1000)},
         {"206 from the wrong byte", kept, "\"v1\"", partial("bytes 0-999/1000", "\"v1\""),
