@@ -293,7 +293,7 @@ void DownloadQueue::RecordFailure(DownloadEntry& entry) {
         Finish(entry, DownloadState::GivenUp);
     } else {
         WaitBehindTheOthers(entry);
-        entry.retryPause = RetryPause(entry.failuresInARow);
+        entry.retryPause = retryPauses_(entry.failuresInARow);
     }
 }
 
@@ -302,7 +302,7 @@ void DownloadQueue::WaitBehindTheOthers(DownloadEntry& entry) {
     queue_.pop_front();
     queue_.push_back(row);
     entry.state = DownloadState::Waiting;
-    entry.retryAt = Clock::now() + RetryPause(entry.failuresInARow);
+    entry.retryAt = Clock::now() + retryPauses_(entry.failuresInARow);
 }
 
 // After the worker ended or was ended: the user's stop rests the queue;

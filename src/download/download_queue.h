@@ -123,6 +123,11 @@ public:
     // Tries per entry before it is given up; 0 (the window) retries until the
     // user stops.
     void SetMaxAttempts(int attempts) { maxAttempts_ = attempts; }
+    // The pause after the n-th failure in a row (RetryPause unless set), so
+    // that a test need not wait out seconds.
+    void SetRetryPauses(std::function<std::chrono::milliseconds(int failuresInARow)> pauses) {
+        retryPauses_ = std::move(pauses);
+    }
 
     const std::vector<DownloadEntry>& entries() const { return entries_; }
     const std::string& folder() const { return folder_; }
@@ -188,6 +193,7 @@ private:
     std::deque<int> queue_;  // rows still to fetch; the head runs or runs next
     int completed_ = 0;
     int maxAttempts_ = 0;
+    std::function<std::chrono::milliseconds(int)> retryPauses_ = RetryPause;
     int endsSinceRemoval_ = 0;  // attempts ended since done entries were last removed
     Mode mode_ = Mode::Idle;
     std::atomic<bool> closingForWorker_{false};  // Closed, for the worker thread

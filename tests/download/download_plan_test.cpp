@@ -26,18 +26,9 @@ TEST(DownloadPlanTest, AFindIsShownInUtf8AndAskedForByItsOwnBytes) {
     const DownloadEntry cut = EntryForFind(Ansi("가나") + "x", "", "http://h/x");
     EXPECT_EQ(cut.fileName, "가나x");
     EXPECT_EQ(cut.diskName, "?〕챯");
-}
-
-TEST(DownloadPlanTest, AnAddressWithoutANameIsNamedByTheAnswer) {
+    // A name typed with an address is kept, whatever the server says.
     const auto answered = [](const std::string& disposition) { return disposition; };
-    const DownloadEntry named = EntryForAddress("http://h/노래", "내 노래.mp3", "노래", answered);
-    EXPECT_EQ(named.diskName, "내 노래.mp3");
-    EXPECT_FALSE(named.nameFromAnswer);
-    EXPECT_EQ(named.requestUrl, "http://h/노래");
-    const DownloadEntry unnamed = EntryForAddress("http://h/노래", "", "노래", answered);
-    EXPECT_EQ(unnamed.nameFromAnswer("봄.mp3"), "봄.mp3");
-    EXPECT_EQ(unnamed.nameFromAnswer(""), "노래");
-    EXPECT_EQ(EntryForAddress("http://h/", "", "", answered).nameFromAnswer(""), "download");
+    EXPECT_FALSE(EntryForAddress("http://h/a", "내 노래.mp3", "a", answered).nameFromAnswer);
 }
 
 TEST(DownloadPlanTest, AnEarlierRunsPartIsTakenUpForItsAddressAndName) {
@@ -51,24 +42,21 @@ TEST(DownloadPlanTest, AnEarlierRunsPartIsTakenUpForItsAddressAndName) {
         GTEST_SKIP() << "this file system keeps no user attributes";
     }
     const auto none = [](const std::string&) { return std::string(); };
-    const struct {
-        DownloadEntry entry;
-        bool takenUp;
-    } rows[] = {
+    const std::pair<DownloadEntry, bool> rows[] = {
         {EntryForAddress(url, "a.mp3", "", none), true},
         {EntryForAddress(url, "b.mp3", "", none), false},
         {EntryForAddress(url, "", "link.mp3", none), true},  // the answer would name it
         {EntryForAddress("http://h/b.mp3", "a.mp3", "", none), false},
-        {EntryForFind("a.mp3", "", url), true},
-    };
-    for (auto row : rows) {
-        EXPECT_EQ(TakeUpEarlierPart(row.entry, temp.string()), row.takenUp) << row.entry.diskName;
-        if (row.takenUp) {
-            EXPECT_EQ(row.entry.path, temp.string() + "/a.mp3");
-            EXPECT_EQ(row.entry.fileName, "a.mp3");
-            EXPECT_TRUE(row.entry.partIsOurs);
-            EXPECT_EQ(row.entry.validator, "\"v1\"");
-            EXPECT_FALSE(row.entry.nameFromAnswer);
+        {EntryForFind("a.mp3", "", url), true}};
+    for (auto [entry, takenUp] : rows) {
+        SCOPED_TRACE(entry.diskName);
+        EXPECT_EQ(TakeUpEarlierPart(entry, temp.string()), takenUp);
+        if (takenUp) {
+            EXPECT_EQ(entry.path, temp.string() + "/a.mp3");
+            EXPECT_EQ(entry.fileName, "a.mp3");
+            EXPECT_TRUE(entry.partIsOurs);
+            EXPECT_EQ(entry.validator, "\"v1\"");
+            EXPECT_FALSE(entry.nameFromAnswer);
         }
     }
 }
