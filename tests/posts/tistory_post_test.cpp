@@ -19,139 +19,93 @@ std::string Heading(const std::string& marker, const std::string& text) {
     return "<div class=" + marker + "\"><h2><a href=\"/12\">" + text + "</a></h2></div>\n";
 }
 
-class TistoryPostTest : public testing::PostTest {
-protected:
-    void Analyze(const std::string& body, const std::string& title = "Post Title") {
-        web_.Set(kPost, standin::Page("<html><head><title>" + title + "</title></head><body>" +
-                                      body + "</body></html>"));
-        AnalyzeTistoryPost(job_, kPost);
+std::string Page(const std::string& title, const std::string& body) {
+    return "<html><head><title>" + title + "</title></head><body>" + body + "</body></html>";
+}
+
+// The finds' names, joined by '|'.
+std::string Names(const std::vector<FoundFile>& finds) {
+    std::string names;
+    for (const FoundFile& found : finds) {
+        names += (names.empty() ? "" : "|") + found.fileName;
     }
-};
-
-TEST_F(TistoryPostTest, ReportsEachAttachmentBlockWithoutAskingItsServer) {
-    Analyze(Block("http://cfile5.uf.tistory.com/attach/A1", "Song A.mp3") +
-            Block("http://cfile5.uf.tistory.com/attach/B2", "Song B.mp3"));
-    const auto finds = recorder_.Finds();
-    ASSERT_EQ(finds.size(), 2u);
-    EXPECT_EQ(finds[0].fileName, "Song A.mp3");
-    EXPECT_EQ(finds[0].fileUrl, "http://cfile5.uf.tistory.com/attach/A1");
-    EXPECT_EQ(finds[0].pageUrl, kPost);
-    EXPECT_EQ(finds[0].size, 0u);
-    EXPECT_EQ(finds[0].type, FILE_TYPE_MP3);
-    EXPECT_EQ(finds[1].fileName, "Song B.mp3");
-    EXPECT_EQ(web_.RequestedUrls(), std::vector<std::string>{kPost});
+    return names;
 }
 
-TEST_F(TistoryPostTest, EveryNameEndsInMp3) {
-    Analyze(Block("http://a.tistory.com/1", "track") +
-            Block("http://a.tistory.com/2", "Song C.wma"));
-    const auto finds = recorder_.Finds();
-    ASSERT_EQ(finds.size(), 2u);
-    EXPECT_EQ(finds[0].fileName, "track.mp3");
-    EXPECT_EQ(finds[1].fileName, "Song C.wma.mp3");
-}
-
-TEST_F(TistoryPostTest, AnEmptyLinkTextTakesTheTitle) {
-    Analyze(Block("http://a.tistory.com/1", " "), "Spring Song");
-    ASSERT_EQ(recorder_.Finds().size(), 1u);
-    EXPECT_EQ(recorder_.Finds()[0].fileName, "Spring Song.mp3");
-    EXPECT_EQ(recorder_.Finds()[0].title, "");
-}
-
-TEST_F(TistoryPostTest, AnEmptyLinkTextWithoutTitleFallsBackToTheTickCount) {
-    Analyze(Block("http://a.tistory.com/1", ""), "");
-    ASSERT_EQ(recorder_.Finds().size(), 1u);
-    const std::string name = recorder_.Finds()[0].fileName;
-    ASSERT_GT(name.size(), 4u);
-    EXPECT_EQ(name.substr(name.size() - 4), ".mp3");
-    EXPECT_EQ(name.find_first_not_of("0123456789"), name.size() - 4);
-}
-
-TEST_F(TistoryPostTest, IgnoresLinksOffTistory) {
-    Analyze(Block("http://files.example.com/a.mp3", "a.mp3"));
-    EXPECT_TRUE(recorder_.Finds().empty());
-}
-
-TEST_F(TistoryPostTest, AnHrefFollowedByAnotherAttributeRunsToItsEnd) {
-    Analyze("<noscript><a href=\"http://a.tistory.com/1\" class=\"x\">n.mp3</a></noscript>");
-    ASSERT_EQ(recorder_.Finds().size(), 1u);
-    EXPECT_EQ(recorder_.Finds()[0].fileUrl, "http://a.tistory.com/1\" class=\"x");
-}
-
-TEST_F(TistoryPostTest, ItemsTakeTheHeadingBeforeThem) {
-    Analyze(Heading("\"titleWrap", "First Song") + Block("http://a.tistory.com/1", "01.mp3") +
-            Block("http://a.tistory.com/2", "02.mp3"));
-    const auto finds = recorder_.Finds();
-    ASSERT_EQ(finds.size(), 2u);
-    EXPECT_EQ(finds[0].fileName, "First Song.mp3");
-    EXPECT_EQ(finds[1].fileName, "First Song.mp3");  // a block without a heading of its own
-}
-
-TEST_F(TistoryPostTest, TheMarkerOrderDecidesNotThePosition) {
-    // "title-wrap" is tried first; it lies after the first block, so that
-    // block gets no item title and keeps the post's.
-    Analyze(Heading("\"head_title", "Head") + Block("http://a.tistory.com/1", "01.mp3") +
-                Heading("\"title-wrap", "Wrapped") + Block("http://a.tistory.com/2", "02.mp3"),
-            "Post");
-    const auto finds = recorder_.Finds();
-    ASSERT_EQ(finds.size(), 2u);
-    EXPECT_EQ(finds[0].fileName, "Post.mp3");
-    EXPECT_EQ(finds[1].fileName, "Wrapped.mp3");
-}
-
-TEST_F(TistoryPostTest, TheSameAttachmentTwiceIsReportedOnce) {
-    Analyze(Block("http://a.tistory.com/1", "a.mp3") + Block("http://a.tistory.com/1", "a.mp3"));
-    EXPECT_EQ(recorder_.Finds().size(), 1u);
-}
-
-TEST_F(TistoryPostTest, TheServicesOwnPagesAreNotFetched) {
-    AnalyzeTistoryPost(job_, "http://www.tistory.com/toptag/music");
-    AnalyzeTistoryPost(job_, "http://cfile5.tistory.com/media/1");
-    EXPECT_TRUE(web_.Requests().empty());
-}
-
-TEST_F(TistoryPostTest, APageInUtf8IsReadInCodePage949) {
-    Analyze(Block("http://a.tistory.com/1", "봄노래.mp3"));
-    ASSERT_EQ(recorder_.Finds().size(), 1u);
-    EXPECT_EQ(recorder_.Finds()[0].fileName, Ansi("봄노래.mp3"));
-}
-
-TEST_F(TistoryPostTest, EmbeddedPlayersAreResolvedAfterTheBlocks) {
-    SetFile("http://cfile5.uf.tistory.com/original/E1", "1048576",
-            "attachment; filename=\"Live.mp3\"");
-    Analyze(Block("http://a.tistory.com/1", "a.mp3") +
-            "<EMBED src=\"http://cfile5.uf.tistory.com/original/E1\" width=300>");
-    const auto finds = recorder_.Finds();
-    ASSERT_EQ(finds.size(), 2u);
-    EXPECT_EQ(finds[1].fileName, "Live.mp3");
-    EXPECT_EQ(finds[1].size, 1048576u);
-}
-
-TEST_F(TistoryPostTest, AStopBeforehandFetchesNothing) {
-    job_.stopFlag = 1;
-    AnalyzeTistoryPost(job_, kPost);
-    EXPECT_TRUE(web_.Requests().empty());
-}
-
-TEST_F(TistoryPostTest, AStopAfterAFindEndsTheScan) {
-    class StopAtFind : public SearchListener {
-    public:
-        StopAtFind(SearchJob& job, testing::EventRecorder& recorder)
-            : job_(job), recorder_(recorder) {}
-        void OnFound(const FoundFile& found) override {
-            job_.stopFlag = 1;
-            recorder_.OnFound(found);
+TEST(TistoryPostTest, NamesComeFromTheLinkTextElseTheHeadingElseThePostTitle) {
+    const std::string a = Block("http://a.tistory.com/1", "a.mp3");
+    const struct {
+        std::string title, body, names;
+    } rows[] = {
+        {"Post",
+         Block("http://cfile5.uf.tistory.com/attach/A1", "Song A.mp3") +
+             Block("http://a.tistory.com/2", "Song C.wma"),
+         "Song A.mp3|Song C.wma.mp3"},
+        {"Post", Block("http://a.tistory.com/1", "track"), "track.mp3"},
+        {"Spring Song", Block("http://a.tistory.com/1", " "), "Spring Song.mp3"},
+        {"Post", Block("http://files.example.com/a.mp3", "a.mp3"), ""},  // off Tistory
+        {"Post", a + a, "a.mp3"},                                        // once
+        {"Post", Block("http://a.tistory.com/1", "봄노래.mp3"), Ansi("봄노래.mp3")},
+        // A block without a heading of its own keeps the one before it.
+        {"Post",
+         Heading("\"titleWrap", "First") + Block("http://a.tistory.com/1", "01.mp3") +
+             Block("http://a.tistory.com/2", "02.mp3"),
+         "First.mp3|First.mp3"},
+        // "title-wrap" is tried first and lies after the first block, which
+        // so keeps the post's title.
+        {"Post",
+         Heading("\"head_title", "Head") + Block("http://a.tistory.com/1", "01.mp3") +
+             Heading("\"title-wrap", "Wrapped") + Block("http://a.tistory.com/2", "02.mp3"),
+         "Post.mp3|Wrapped.mp3"},
+        // Embedded players come after the blocks.
+        {"Post", a + "<EMBED src=\"http://cfile5.uf.tistory.com/original/E1\" width=300>",
+         "a.mp3|Live.mp3"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.body);
+        testing::MemorySearch search;
+        search.web.SetPage(kPost, Page(row.title, row.body));
+        search.web.SetFile("http://cfile5.uf.tistory.com/original/E1",
+                           "attachment; filename=\"Live.mp3\"", "1048576");
+        AnalyzeTistoryPost(search.job, kPost);
+        EXPECT_EQ(Names(search.recorder.finds), row.names);
+        for (const FoundFile& found : search.recorder.finds) {
+            EXPECT_EQ(found.pageUrl, kPost);
         }
+        // Attachment blocks are reported without asking their server.
+        EXPECT_EQ(search.web.requests().size(),
+                  row.names.find("Live") == std::string::npos ? 1u : 2u);
+    }
+}
 
-    private:
-        SearchJob& job_;
-        testing::EventRecorder& recorder_;
-    } stopAtFind(job_, recorder_);
-    job_.listener = &stopAtFind;
-    Analyze(Block("http://a.tistory.com/1", "a.mp3") + Block("http://a.tistory.com/2", "b.mp3") +
-            "<EMBED src=\"http://cfile5.uf.tistory.com/original/E1\" width=300>");
-    EXPECT_EQ(recorder_.Finds().size(), 1u);
-    EXPECT_EQ(web_.Requests().size(), 1u);
+TEST(TistoryPostTest, ALinkTextOfNothingAndNoTitleGiveATickCountName) {
+    testing::MemorySearch search;
+    search.web.SetPage(kPost, Page("", Block("http://a.tistory.com/1", "")));
+    AnalyzeTistoryPost(search.job, kPost);
+    ASSERT_EQ(search.recorder.finds.size(), 1u);
+    const std::string name = search.recorder.finds[0].fileName;
+    EXPECT_EQ(name.find_first_not_of("0123456789"), name.size() - 4);
+    EXPECT_EQ(name.substr(name.size() - 4), ".mp3");
+}
+
+TEST(TistoryPostTest, AnHrefFollowedByAnotherAttributeRunsToItsEnd) {
+    testing::MemorySearch search;
+    search.web.SetPage(kPost,
+                       "<noscript><a href=\"http://a.tistory.com/1\" x=\"y\">n</a></noscript>");
+    AnalyzeTistoryPost(search.job, kPost);
+    ASSERT_EQ(search.recorder.finds.size(), 1u);
+    EXPECT_EQ(search.recorder.finds[0].fileUrl, "http://a.tistory.com/1\" x=\"y");
+}
+
+TEST(TistoryPostTest, AStopAtAFindEndsTheScan) {
+    testing::MemorySearch search;
+    search.recorder.stopOnFind = &search.job.stopFlag;
+    search.web.SetPage(kPost, Page("Post", Block("http://a.tistory.com/1", "a.mp3") +
+                                               Block("http://a.tistory.com/2", "b.mp3") +
+                                               "<EMBED src=\"http://a.tistory.com/e\" x>"));
+    AnalyzeTistoryPost(search.job, kPost);
+    EXPECT_EQ(search.recorder.finds.size(), 1u);
+    EXPECT_EQ(search.web.requests().size(), 1u);
 }
 
 }  // namespace
