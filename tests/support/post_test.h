@@ -4,12 +4,37 @@
 // are recorded, matching nothing unless a test says so, with no pause after
 // posts.
 
+#include <string>
+#include <vector>
+
 #include "posts/search_records.h"
-#include "support/event_recorder.h"
 #include "support/memory_web.h"
 #include "support/web_test.h"
 
 namespace bramix::testing {
+
+// What a job reported, each find copied while it is valid. Read it once the
+// job has ended.
+struct EventRecorder : SearchListener {
+    void OnRange(int) override { kinds += 'R'; }
+    void OnPosition(int position, int) override {
+        kinds += 'P';
+        positions.push_back(position);
+    }
+    void OnFound(const FoundFile& found) override {
+        kinds += 'F';
+        finds.push_back(found);
+        if (stopOnFind != nullptr) {
+            *stopOnFind = 1;  // as a user who stops at the first find
+        }
+    }
+    void OnEnd() override { kinds += 'E'; }
+
+    std::string kinds;  // one letter per event: Range, Position, Found, End
+    std::vector<int> positions;
+    std::vector<FoundFile> finds;
+    StopFlag* stopOnFind = nullptr;
+};
 
 struct MemorySearch {
     MemorySearch() {
