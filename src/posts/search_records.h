@@ -6,6 +6,7 @@
 // ends read them.
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <unordered_set>
@@ -88,6 +89,8 @@ struct SearchJob {
     StopFlag stopFlag{0};                // nonzero: stop requested; the job only reads it
     SearchListener* listener = nullptr;  // told every event; none: nobody listens
     WebClient* web = &CurlWebClient();   // how the job reaches the network
+    // After each post, so that the services never see a flood.
+    std::chrono::milliseconds postPause{400};
 
     // Media addresses already decided on in this job, reported or not. Emptied
     // when the job starts.

@@ -1,6 +1,5 @@
 #include "search/search_job.h"
 
-#include <chrono>
 #include <string_view>
 #include <unordered_set>
 #include <vector>
@@ -15,14 +14,9 @@ namespace bramix {
 
 namespace {
 
-using namespace std::chrono_literals;
-
 // Progress position at the start of each pass: ten positions for every result
 // page that the pass asks for.
 constexpr int kPassStart[] = {0, 10, 20, 70, 120};
-
-// After each post, so that the services never see a flood.
-constexpr auto kPostPause = 400ms;
 
 void AnalyzePost(SearchJob& job, const std::string& address) {
     static const std::string naver = std::string("/") + HOST_NAVER_BLOG + "/";
@@ -62,7 +56,7 @@ void RunSearchTerm(SearchJob& job) {
                 ListenerOf(job).OnPosition(start + static_cast<int>(i), SEARCH_PROGRESS_MAX);
                 if (seenPosts.insert(addresses[i]).second) {
                     AnalyzePost(job, addresses[i]);
-                    WaitUnlessStopped(job.stopFlag, kPostPause);
+                    WaitUnlessStopped(job.stopFlag, job.postPause);
                 }
                 if (StopRequested(job)) {
                     break;

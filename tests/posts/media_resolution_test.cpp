@@ -12,112 +12,100 @@ namespace {
 
 using testing::Ansi;
 
-class ResolveMediaLinkTest : public testing::PostTest {
-protected:
-    void Resolve(const std::string& link, const std::string& pageUrl = "http://x.tistory.com/1") {
-        post_.pageUrl = pageUrl;
-        post_.title = Ansi("봄노래 - 가수");
-        ResolveMediaLink(job_, post_, link);
-    }
-
-    PostContext post_;
-};
-
-TEST_F(ResolveMediaLinkTest, ReportsAnAudioFileWithTheServersNameAndSize) {
-    SetFile("http://files.example.com/a/track.MP3", "4718592",
-            "attachment; filename=\"Spring Song.mp3\"");
-    Resolve("http://files.example.com/a/track.MP3");
-    const auto finds = recorder_.Finds();
-    ASSERT_EQ(finds.size(), 1u);
-    EXPECT_EQ(finds[0].fileName, "Spring Song.mp3");
-    EXPECT_EQ(finds[0].size, 4718592u);
-    EXPECT_EQ(finds[0].type, FILE_TYPE_MP3);
-    EXPECT_EQ(finds[0].fileUrl, "http://files.example.com/a/track.MP3");
-    EXPECT_EQ(finds[0].pageUrl, "http://x.tistory.com/1");
-    EXPECT_EQ(finds[0].title, Ansi("봄노래 - 가수"));
+void Resolve(testing::MemorySearch& search, const std::string& link,
+             const std::string& page = "http://x.tistory.com/1") {
+    PostContext post;
+    post.pageUrl = page;
+    post.title = Ansi("봄노래 - 가수");
+    ResolveMediaLink(search.job, post, link);
 }
 
-TEST_F(ResolveMediaLinkTest, AskNothingOfLinksThatAreNoAudioFiles) {
-    Resolve("http://files.example.com/a.mp3?x=1");
-    Resolve("http://files.example.com/page.html");
-    Resolve(URL_DUMMY_MP3);
-    EXPECT_TRUE(web_.Requests().empty());
-    EXPECT_TRUE(recorder_.Finds().empty());
-    EXPECT_EQ(job_.seenLinks.count("http://files.example.com/page.html"), 1u);
-    EXPECT_EQ(job_.seenLinks.count(URL_DUMMY_MP3), 0u);  // the placeholder is never marked
-}
-
-TEST_F(ResolveMediaLinkTest, AsksTistoryAndDaumAttachmentLinksWhateverTheirEnding) {
-    SetFile("http://cfile5.uf.tistory.com/original/1A2B", "", "attachment; filename=\"a.wma\"");
-    SetFile("http://cfile1.uf.daum.net/attach/9F9F?x=1", "");
-    Resolve("http://cfile5.uf.tistory.com/original/1A2B");
-    Resolve("http://cfile1.uf.daum.net/attach/9F9F?x=1");
-    EXPECT_EQ(web_.Requests().size(), 2u);
-    const auto finds = recorder_.Finds();
-    ASSERT_EQ(finds.size(), 1u);  // the Daum one names no audio file
-    EXPECT_EQ(finds[0].fileName, "a.wma");
-    EXPECT_EQ(finds[0].type, FILE_TYPE_WMA);
-    EXPECT_EQ(finds[0].size, 0u);
-}
-
-TEST_F(ResolveMediaLinkTest, NaverLinksLoseTheirAttachmentMarker) {
-    SetFile("http://blogfiles.naver.net/1/a.mp3", "");
-    Resolve("http://blogfiles.naver.net/1/a.mp3?type=attachment");
-    Resolve("http://other.example.com/b.mp3?type=attachment", "http://blog.naver.com/x");
-    EXPECT_EQ(recorder_.Finds().size(), 1u);
-    EXPECT_EQ(recorder_.Finds()[0].fileUrl, "http://blogfiles.naver.net/1/a.mp3");
-    EXPECT_EQ(RequestsFor("http://other.example.com/b.mp3"), 1u);  // rewritten, then asked
-}
-
-TEST_F(ResolveMediaLinkTest, DaumLinksKeepTheMarkerEvenOnNaverPages) {
-    Resolve("http://pds1.blog.daum.net/a.mp3?type=attachment", "http://blog.naver.com/x");
-    EXPECT_TRUE(web_.Requests().empty());
-}
-
-TEST_F(ResolveMediaLinkTest, NamesFromServersAreDecodedUnlessTheLinkIsNaver) {
+TEST(ResolveMediaLinkTest, AsksWhatMayBeAudioAndReportsItUnderTheBestName) {
     const std::string encoded = "attachment; filename=%EC%9D%8C%EC%95%85.mp3";
-    SetFile("http://cfile2.uf.daum.net/attach/1", "", encoded);
-    SetFile("http://blogfiles.naver.net/2/x.mp3", "", encoded);
-    Resolve("http://cfile2.uf.daum.net/attach/1");
-    Resolve("http://blogfiles.naver.net/2/x.mp3");
-    const auto finds = recorder_.Finds();
-    ASSERT_EQ(finds.size(), 2u);
-    EXPECT_EQ(finds[0].fileName, Ansi("음악.mp3"));
-    EXPECT_EQ(finds[1].fileName, "%EC%9D%8C%EC%95%85.mp3");
+    const struct {
+        std::string link, asked;  // asked: "" nothing, "=" the link
+        std::string disposition;
+        const char* length;  // nullptr: nothing there
+        std::string name;    // "": no find
+        uint32_t size;
+        const char* page = nullptr;
+    } rows[] = {
+        {"http://f.com/a/t.MP3", "=", "attachment; filename=\"S S.mp3\"", "4718592", "S S.mp3",
+         4718592},
+        {"http://f.com/a.mp3?x=1", "", "", nullptr, "", 0},
+        {"http://f.com/page.html", "", "", nullptr, "", 0},
+        {URL_DUMMY_MP3, "", "", nullptr, "", 0},
+        // Tistory and Daum attachments are asked whatever their ending.
+        {"http://cfile5.uf.tistory.com/original/1A", "=", "attachment; filename=\"a.wma\"", "",
+         "a.wma", 0},
+        {"http://cfile1.uf.daum.net/attach/9F?x=1", "=", "", "", "", 0},  // names no audio file
+        // Naver links lose their attachment marker, Daum links keep it.
+        {"http://blogfiles.naver.net/1/a.mp3?type=attachment", "http://blogfiles.naver.net/1/a.mp3",
+         "", "", "a.mp3", 0},
+        {"http://o.com/b.mp3?type=attachment", "http://o.com/b.mp3", "", nullptr, "", 0,
+         "http://blog.naver.com/x"},
+        {"http://pds1.blog.daum.net/a.mp3?type=attachment", "", "", nullptr, "", 0,
+         "http://blog.naver.com/x"},
+        // Names from servers are percent-decoded unless the link is Naver's.
+        {"http://cfile2.uf.daum.net/attach/1", "=", encoded, "", Ansi("음악.mp3"), 0},
+        {"http://blogfiles.naver.net/2/x.mp3", "=", encoded, "", "%EC%9D%8C%EC%95%85.mp3", 0},
+        {"http://blogfiles.naver.net/3/x.mp3", "=",
+         "attachment; filename=\"" + Ansi("봄.mp3") + "\"", "", Ansi("봄.mp3"), 0},
+        {"http://f.com/s.mp3", "=", "", "300000", "", 0},  // small files are dropped
+        {"http://f.com/e.mp3", "=", "", "524288", "e.mp3", 524288},
+        {"http://f.com/get.php?id=7&filename=a%20b.mp3", "=", "", "", "a b.mp3", 0},
+        {"http://f.com/gone.mp3", "=", "", nullptr, "", 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.link);
+        testing::MemorySearch search;
+        const std::string asked = row.asked == "=" ? row.link : row.asked;
+        if (row.length != nullptr) {
+            search.web.SetFile(asked, row.disposition, row.length);
+        }
+        const std::string page = row.page ? row.page : "http://x.tistory.com/1";
+        Resolve(search, row.link, page);
+        EXPECT_EQ(search.web.requests(),
+                  asked.empty() ? std::vector<std::string>{} : std::vector{asked});
+        // Every link is decided on once; the placeholder never is.
+        EXPECT_EQ(search.job.seenLinks.count(asked.empty() ? row.link : asked),
+                  row.link == URL_DUMMY_MP3 ? 0u : 1u);
+        ASSERT_EQ(search.recorder.finds.size(), row.name.empty() ? 0u : 1u);
+        if (!row.name.empty()) {
+            const FoundFile& found = search.recorder.finds[0];
+            EXPECT_EQ(found.fileName, row.name);
+            EXPECT_EQ(found.size, row.size);
+            EXPECT_EQ(found.fileUrl, asked);
+            EXPECT_EQ(found.pageUrl, page);
+            EXPECT_NE(found.type, 0);
+        }
+    }
 }
 
-TEST_F(ResolveMediaLinkTest, NaverNamesArriveInCodePage949) {
-    SetFile("http://blogfiles.naver.net/3/x.mp3", "",
-            "attachment; filename=\"" + Ansi("봄노래.mp3") + "\"");
-    Resolve("http://blogfiles.naver.net/3/x.mp3");
-    ASSERT_EQ(recorder_.Finds().size(), 1u);
-    EXPECT_EQ(recorder_.Finds()[0].fileName, Ansi("봄노래.mp3"));
+TEST(ResolveMediaLinkTest, ALinkIsAskedAndReportedOnce) {
+    const std::string naver = "http://blogfiles.naver.net/4/a.mp3";
+    const struct {
+        std::string link, served, seenBefore;
+        size_t asks, finds;
+    } rows[] = {
+        {"http://f.com/a.mp3", "http://f.com/a.mp3", "", 1, 1},
+        {"http://f.com/gone.mp3", "", "", 1, 0},
+        {naver + "?type=attachment", naver, naver, 2, 0},  // rewritten into a seen link
+    };
+    for (const auto& row : rows) {
+        testing::MemorySearch search;
+        search.web.SetFile(row.served, "", "");
+        search.job.seenLinks.insert(row.seenBefore);
+        Resolve(search, row.link);
+        Resolve(search, row.link, "http://y.tistory.com/2");
+        EXPECT_EQ(search.web.requests().size(), row.asks) << row.link;
+        EXPECT_EQ(search.recorder.finds.size(), row.finds) << row.link;
+    }
 }
 
-TEST_F(ResolveMediaLinkTest, SmallFilesOfKnownSizeAreDropped) {
-    SetFile("http://f.example.com/small.mp3", "300000");
-    SetFile("http://f.example.com/edge.mp3", "524288");
-    SetFile("http://f.example.com/unsized.mp3", "");
-    Resolve("http://f.example.com/small.mp3");
-    Resolve("http://f.example.com/edge.mp3");
-    Resolve("http://f.example.com/unsized.mp3");
-    const auto finds = recorder_.Finds();
-    ASSERT_EQ(finds.size(), 2u);
-    EXPECT_EQ(finds[0].size, 524288u);
-    EXPECT_EQ(finds[1].size, 0u);
-    EXPECT_EQ(job_.seenLinks.count("http://f.example.com/small.mp3"), 1u);
-}
-
-TEST_F(ResolveMediaLinkTest, TheLinkNamesTheFileWhenTheServerDoesNot) {
-    SetFile("http://f.example.com/download.php?id=7&filename=a%20b.mp3", "");
-    Resolve("http://f.example.com/download.php?id=7&filename=a%20b.mp3");
-    ASSERT_EQ(recorder_.Finds().size(), 1u);
-    EXPECT_EQ(recorder_.Finds()[0].fileName, "a b.mp3");
-}
-
-TEST_F(ResolveMediaLinkTest, NoHeadAServerSendsLosesTheFind) {
-    // A Tistory link names no file: the name, and so the find, comes from
-    // the head, which libcurl must not refuse. Sizes follow the search's rule.
+// Through libcurl: a Tistory link names no file, so the name, and with it the
+// find, comes from a head that libcurl must not refuse.
+TEST(ResolveMediaLinkTest, NoHeadAServerSendsLosesTheFind) {
     const std::string named = "Content-Disposition: attachment; filename=\"a.mp3\"\r\n";
     const struct {
         std::string fields;
@@ -125,7 +113,6 @@ TEST_F(ResolveMediaLinkTest, NoHeadAServerSendsLosesTheFind) {
         uint32_t size;
     } rows[] = {
         {named + "Content-Length: unknown", "a.mp3", 0},
-        {named + "Content-Length: ", "a.mp3", 0},
         {named + "Content-Length: -1", "a.mp3", 0xFFFFFFFF},
         {named + "Content-Length: 99999999999", "a.mp3", 0xFFFFFFFF},
         {named + "Content-Length:  7000000  ", "a.mp3", 7000000},
@@ -138,103 +125,64 @@ TEST_F(ResolveMediaLinkTest, NoHeadAServerSendsLosesTheFind) {
         {"Content-Disposition: attachment; filename*=UTF-8''x.mp3; filename=\"y.mp3\"", "y.mp3", 0},
         {"Content-Disposition: attachment;\r\n filename=\"folded.mp3\"", "folded.mp3", 0},
     };
+    unsetenv("no_proxy");
+    unsetenv("NO_PROXY");
     for (const auto& row : rows) {
+        SCOPED_TRACE(row.fields);
         testing::RawServer server("HTTP/1.1 200 OK\r\n" + row.fields +
                                   "\r\nConnection: close\r\n\r\n" + std::string(600000, 'x'));
         setenv("http_proxy", server.Url().c_str(), 1);
-        job_.seenLinks.clear();
-        const size_t before = recorder_.Finds().size();
-        Resolve("http://cfile5.uf.tistory.com/original/1A2B");
-        const auto finds = recorder_.Finds();
-        ASSERT_EQ(finds.size(), before + 1) << row.fields;
-        EXPECT_EQ(finds.back().fileName, row.name) << row.fields;
-        EXPECT_EQ(finds.back().size, row.size) << row.fields;
+        testing::MemorySearch search;
+        search.job.web = &CurlWebClient();
+        Resolve(search, "http://cfile5.uf.tistory.com/original/1A2B");
+        ASSERT_EQ(search.recorder.finds.size(), 1u);
+        EXPECT_EQ(search.recorder.finds[0].fileName, row.name);
+        EXPECT_EQ(search.recorder.finds[0].size, row.size);
     }
+    unsetenv("http_proxy");
 }
 
-TEST_F(ResolveMediaLinkTest, AFailedRequestMarksTheLinkSeen) {
-    web_.Set("http://f.example.com/gone.mp3", standin::Status(404));
-    Resolve("http://f.example.com/gone.mp3");
-    Resolve("http://f.example.com/gone.mp3");
-    EXPECT_EQ(RequestsFor("http://f.example.com/gone.mp3"), 1u);
-    EXPECT_TRUE(recorder_.Finds().empty());
-}
-
-TEST_F(ResolveMediaLinkTest, TheSameLinkIsAskedAndReportedOnce) {
-    SetFile("http://f.example.com/a.mp3", "");
-    Resolve("http://f.example.com/a.mp3");
-    Resolve("http://f.example.com/a.mp3", "http://y.tistory.com/2");
-    EXPECT_EQ(RequestsFor("http://f.example.com/a.mp3"), 1u);
-    EXPECT_EQ(recorder_.Finds().size(), 1u);
-}
-
-TEST_F(ResolveMediaLinkTest, ALinkRewrittenIntoASeenOneIsAskedButNotReported) {
-    SetFile("http://blogfiles.naver.net/4/a.mp3", "");
-    job_.seenLinks.insert("http://blogfiles.naver.net/4/a.mp3");
-    Resolve("http://blogfiles.naver.net/4/a.mp3?type=attachment");
-    EXPECT_EQ(RequestsFor("http://blogfiles.naver.net/4/a.mp3"), 1u);
-    EXPECT_TRUE(recorder_.Finds().empty());
-}
-
-class ReportFoundFileTest : public testing::PostTest {
-protected:
-    FoundFile Report(const std::string& fileName, const std::string& title) {
+TEST(ReportFoundFileTest, TheNameAndTitleSayWhatTheOtherDoesNot) {
+    const struct {
+        std::string input, fileName, title, name, shownTitle;
+    } rows[] = {
+        // A numbered name gives way to the title.
+        {"zzz", "01.mp3", "Spring Day", "Spring Day.mp3", ""},
+        {"zzz", "01 - 02.mp3", "Spring Day", "Spring Day.mp3", ""},
+        {"zzz", ".mp3", "Spring Day", "Spring Day.mp3", ""},
+        {"zzz", "track01.mp3", "Spring Day", "track01.mp3", "Spring Day"},
+        {"zzz", "01.mp3", "", "01.mp3", ""},
+        {"zzz", Ansi("일.mp3"), "Spring Day", Ansi("일.mp3"), "Spring Day"},
+        // A title that adds nothing to the name or the search is emptied.
+        {"spring", "Spring Day.mp3", "Some Blog", "Spring Day.mp3", ""},
+        {"zzz", "Spring Day.mp3", "spring day", "Spring Day.mp3", ""},
+        {"zzz", "Spring Day.mp3", "Autumn", "Spring Day.mp3", "Autumn"},
+    };
+    for (const auto& row : rows) {
+        testing::MemorySearch search;
+        search.job.input = row.input;
         PostContext post;
         FoundFile found;
-        found.fileName = fileName;
-        found.title = title;
-        ReportFoundFile(job_, post, "http://f.example.com/" + std::to_string(++counter_), found,
-                        SearchTerm(title));
-        return recorder_.Finds().back();
+        found.fileName = row.fileName;
+        found.title = row.title;
+        for (int twice = 0; twice < 2; ++twice) {
+            ReportFoundFile(search.job, post, "http://f.com/1", found, SearchTerm(row.title));
+        }
+        ASSERT_EQ(search.recorder.finds.size(), 1u);  // a seen link is not reported again
+        EXPECT_EQ(search.recorder.finds[0].fileName, row.name) << row.fileName;
+        EXPECT_EQ(search.recorder.finds[0].title, row.shownTitle) << row.fileName;
     }
-
-    int counter_ = 0;
-};
-
-TEST_F(ReportFoundFileTest, ANumberedNameGivesWayToTheTitle) {
-    EXPECT_EQ(Report("01.mp3", "Spring Day").fileName, "Spring Day.mp3");
-    EXPECT_EQ(Report("01.mp3", "Spring Day").title, "");
-    EXPECT_EQ(Report("01 - 02.mp3", "Spring Day").fileName, "Spring Day.mp3");
-    EXPECT_EQ(Report(".mp3", "Spring Day").fileName, "Spring Day.mp3");
-    EXPECT_EQ(Report("track01.mp3", "Spring Day").fileName, "track01.mp3");
-    EXPECT_EQ(Report("01.mp3", "").fileName, "01.mp3");
-    EXPECT_EQ(Report(Ansi("일.mp3"), "Spring Day").fileName, Ansi("일.mp3"));
 }
 
-TEST_F(ReportFoundFileTest, ATitleThatAddsNothingIsEmptied) {
-    job_.input = "spring";
-    EXPECT_EQ(Report("Spring Day.mp3", "Some Blog").title, "");
-    job_.input = "zzz";
-    EXPECT_EQ(Report("Spring Day.mp3", "spring day").title, "");
-    EXPECT_EQ(Report("Spring Day.mp3", "Autumn").title, "Autumn");
-}
-
-TEST_F(ReportFoundFileTest, ASeenLinkIsNotReportedAgain) {
-    PostContext post;
-    FoundFile found;
-    found.fileName = "a.mp3";
-    ReportFoundFile(job_, post, "http://f.example.com/x", found, SearchTerm(""));
-    ReportFoundFile(job_, post, "http://f.example.com/x", found, SearchTerm(""));
-    EXPECT_EQ(recorder_.Finds().size(), 1u);
-}
-
-TEST(PercentDecodeTest, DecodesEscapesAndPlus) {
-    EXPECT_EQ(PercentDecode("a+b%41"), "a bA");
-    EXPECT_EQ(PercentDecode("%4a%4A"), "JJ");
-    EXPECT_EQ(PercentDecode("%EC%9D%8C"), "\xEC\x9D\x8C");
-    EXPECT_EQ(PercentDecode("plain"), "plain");
-}
-
-TEST(PercentDecodeTest, ComputesAValueForAnyTwoCharacters) {
-    EXPECT_EQ(PercentDecode("%zz"), std::string(1, static_cast<char>(0x33)));  // (122-55)%16 = 3
-    EXPECT_EQ(PercentDecode("%!!"), std::string(1, static_cast<char>(0x11)));  // (33-48) mod 16 = 1
-}
-
-TEST(PercentDecodeTest, NeverReadsPastTheEnd) {
-    EXPECT_EQ(PercentDecode("a%"), "a%");
-    EXPECT_EQ(PercentDecode("a%4"), "a%4");
-    const std::string text("%4", 2);  // no terminator is looked at
-    EXPECT_EQ(PercentDecode(std::string_view(text.data(), 2)), "%4");
+TEST(PercentDecodeTest, DecodesEscapesAndPlusAndNeverReadsPastTheEnd) {
+    for (const auto& [text, decoded] :
+         std::vector<std::pair<std::string, std::string>>{{"a+b%41%4a", "a bAJ"},
+                                                          {"%EC%9D", "\xEC\x9D"},
+                                                          {"%zz", "\x33"},
+                                                          {"a%", "a%"},
+                                                          {"a%4", "a%4"}}) {
+        EXPECT_EQ(PercentDecode(text), decoded) << text;
+    }
 }
 
 }  // namespace

@@ -2,163 +2,101 @@
 
 #include <gtest/gtest.h>
 
-#include "support/web_test.h"
+#include "support/post_test.h"
 
 namespace bramix {
 namespace {
 
-using testing::Ansi;
+using Urls = std::vector<std::string>;
 
-const std::string kGoogle = "http://www.google.co.kr/search?as_q=";
-const std::string kNaver = "http://search.naver.com/search.naver?where=post&query=";
-
-std::string GooglePage(const std::vector<std::string>& addresses) {
-    std::string page = "<html><head></head><body><ol>";
-    for (const std::string& address : addresses) {
-        page += "<li class=g><h3 class=r><a href=\"" + address + "\" class=l>t</a></h3></li>";
-    }
-    return page + "</ol></body></html>";
+std::string Google(const std::string& term, const std::string& site, int start) {
+    return "http://www.google.co.kr/search?as_q=" + term + "&num=10&as_sitesearch=" + site +
+           "&start=" + std::to_string(start);
 }
 
-std::string NaverPage(const std::vector<std::string>& addresses) {
-    std::string page = "<html><body><dl>";
-    for (const std::string& address : addresses) {
-        page += "<dt><a href=\"" + address + "\" class=\"url\">t</a></dt>";
-    }
-    return page + "</dl></body></html>";
+std::string Naver(const std::string& term, int start) {
+    return "http://search.naver.com/search.naver?where=post&query=" + term +
+           "&start=" + std::to_string(start);
 }
 
-class SearchEnginesTest : public testing::WebTest {
-protected:
-    std::vector<std::string> Collect(const std::string& term, int pass) {
-        job_.input = term;
+std::string GooglePage(const Urls& addresses) {
+    std::string page = "<body>";
+    for (const std::string& address : addresses) {
+        page += "<li class=g><h3 class=r><a href=\"" + address + "\" class=l>";
+    }
+    return page;
+}
+
+// Pass by pass: Tistory alone, then Daum and Naver for mp3 and wma before
+// Tistory. Google takes the term in UTF-8, Naver in code page 949.
+TEST(SearchEnginesTest, EachPassAsksItsServicesForItsPage) {
+    const std::string t = "%EA%B0%80+b", n = "%B0%A1+b";
+    const auto all = [&](int daum, int naver, int tistory) {
+        return Urls{Google(t + "+mp3", "blog.daum.net", daum),
+                    Google(t + "+wma", "blog.daum.net", daum), Naver(n + "%20mp3", naver),
+                    Naver(n + "%20wma", naver), Google(t + "+mp3", "tistory.com", tistory)};
+    };
+    const Urls rows[] = {{Google(t + "+mp3", "tistory.com", 0)},
+                         {Google(t + "+mp3", "tistory.com", 10)},
+                         all(0, 10, 20),
+                         all(10, 20, 30),
+                         {Google(t + "+mp3", "tistory.com", 40)}};
+    for (int pass = 0; pass < 5; ++pass) {
+        testing::MemorySearch search;
+        search.job.input = testing::Ansi("가 b MP3");
         std::vector<std::string> addresses{"left over"};
-        result_ = CollectPostAddresses(job_, addresses, pass);
-        return addresses;
+        EXPECT_FALSE(CollectPostAddresses(search.job, addresses, pass));  // nothing answers
+        EXPECT_TRUE(addresses.empty());
+        EXPECT_EQ(search.web.requests(), rows[pass]) << pass;
     }
-
-    SearchJob job_;
-    bool result_ = false;
-};
-
-TEST_F(SearchEnginesTest, PassZeroAsksGoogleForTheFirstTistoryPage) {
-    Collect("abc def", 0);
-    EXPECT_EQ(
-        web_.RequestedUrls(),
-        std::vector<std::string>{kGoogle + "abc+def+mp3&num=10&as_sitesearch=tistory.com&start=0"});
 }
 
-TEST_F(SearchEnginesTest, PassesTwoAndThreeAskDaumAndNaverForMp3AndWmaThenTistory) {
-    Collect("abc def", 2);
-    EXPECT_EQ(web_.RequestedUrls(),
-              (std::vector<std::string>{
-                  kGoogle + "abc+def+mp3&num=10&as_sitesearch=blog.daum.net&start=0",
-                  kGoogle + "abc+def+wma&num=10&as_sitesearch=blog.daum.net&start=0",
-                  kNaver + "abc+def%20mp3&start=10",
-                  kNaver + "abc+def%20wma&start=10",
-                  kGoogle + "abc+def+mp3&num=10&as_sitesearch=tistory.com&start=20",
-              }));
-    web_.ClearRequests();
-    Collect("abc def", 3);
-    EXPECT_EQ(web_.RequestedUrls(),
-              (std::vector<std::string>{
-                  kGoogle + "abc+def+mp3&num=10&as_sitesearch=blog.daum.net&start=10",
-                  kGoogle + "abc+def+wma&num=10&as_sitesearch=blog.daum.net&start=10",
-                  kNaver + "abc+def%20mp3&start=20",
-                  kNaver + "abc+def%20wma&start=20",
-                  kGoogle + "abc+def+mp3&num=10&as_sitesearch=tistory.com&start=30",
-              }));
+TEST(SearchEnginesTest, JoinsTheListsInTheirFixedOrderKeepingDuplicates) {
+    testing::MemorySearch search;
+    search.job.input = "abc";
+    search.web.SetPage(Google("abc+mp3", "blog.daum.net", 0), GooglePage({"daum-mp3", "same"}));
+    search.web.SetPage(Google("abc+wma", "blog.daum.net", 0), GooglePage({"daum-wma", "same"}));
+    search.web.SetPage(Naver("abc%20mp3", 10), "<body><dt><a href=\"naver-mp3\" class=x>");
+    search.web.SetPage(Google("abc+mp3", "tistory.com", 20), GooglePage({"tistory"}));
+    std::vector<std::string> addresses;
+    EXPECT_TRUE(CollectPostAddresses(search.job, addresses, 2));
+    // Naver's wma page fails and adds nothing.
+    EXPECT_EQ(addresses, (Urls{"tistory", "daum-mp3", "same", "naver-mp3", "daum-wma", "same"}));
 }
 
-TEST_F(SearchEnginesTest, PassesOneAndFourAskOnlyForTistory) {
-    Collect("abc", 1);
-    Collect("abc", 4);
-    EXPECT_EQ(web_.RequestedUrls(),
-              (std::vector<std::string>{
-                  kGoogle + "abc+mp3&num=10&as_sitesearch=tistory.com&start=10",
-                  kGoogle + "abc+mp3&num=10&as_sitesearch=tistory.com&start=40",
-              }));
-}
-
-TEST_F(SearchEnginesTest, GoogleGetsTheTermInUtf8AndNaverInCodePage949) {
-    Collect(Ansi("가 MP3"), 2);
-    const auto urls = web_.RequestedUrls();
-    ASSERT_EQ(urls.size(), 5u);
-    EXPECT_EQ(urls[0], kGoogle + "%EA%B0%80+mp3&num=10&as_sitesearch=blog.daum.net&start=0");
-    EXPECT_EQ(urls[2], kNaver + "%B0%A1%20mp3&start=10");
-}
-
-TEST_F(SearchEnginesTest, ATermOfFormatWordsOnlyAsksNothing) {
-    EXPECT_TRUE(Collect("  MP3 ", 0).empty());
-    EXPECT_FALSE(result_);
-    EXPECT_TRUE(web_.Requests().empty());
-}
-
-TEST_F(SearchEnginesTest, JoinsTheListsInTheirFixedOrderKeepingDuplicates) {
-    const std::string term = "abc";
-    web_.Set(kGoogle + "abc+mp3&num=10&as_sitesearch=blog.daum.net&start=0",
-             standin::Page(GooglePage({"daum-mp3", "same"})));
-    web_.Set(kGoogle + "abc+wma&num=10&as_sitesearch=blog.daum.net&start=0",
-             standin::Page(GooglePage({"daum-wma", "same"})));
-    web_.Set(kNaver + "abc%20mp3&start=10", standin::Page(NaverPage({"naver-mp3"})));
-    web_.Set(kNaver + "abc%20wma&start=10", standin::Page(NaverPage({"naver-wma"})));
-    web_.Set(kGoogle + "abc+mp3&num=10&as_sitesearch=tistory.com&start=20",
-             standin::Page(GooglePage({"tistory"})));
-    EXPECT_EQ(Collect(term, 2),
-              (std::vector<std::string>{"tistory", "daum-mp3", "same", "naver-mp3", "daum-wma",
-                                        "same", "naver-wma"}));
-    EXPECT_TRUE(result_);
-}
-
-TEST_F(SearchEnginesTest, FailedFetchesContributeNothing) {
-    web_.Set(kGoogle + "abc+mp3&num=10&as_sitesearch=tistory.com&start=0", standin::Status(500));
-    EXPECT_TRUE(Collect("abc", 0).empty());
-    EXPECT_FALSE(result_);
-}
-
-TEST_F(SearchEnginesTest, AStopAbandonsThePageUnderWayAndKeepsWhatWasParsed) {
-    const std::string daumWma = kGoogle + "abc+wma&num=10&as_sitesearch=blog.daum.net&start=0";
-    web_.Set(kGoogle + "abc+mp3&num=10&as_sitesearch=blog.daum.net&start=0",
-             standin::Page(GooglePage({"daum-mp3"})));
-    web_.SetFallback([&](const standin::RecordedRequest& request) -> std::optional<standin::Reply> {
-        if (request.url == daumWma) {
-            job_.stopFlag = 1;  // the user stops while this page loads
-            return standin::Page(GooglePage({"daum-wma"}));
-        }
-        return std::nullopt;
-    });
-    EXPECT_EQ(Collect("abc", 2), std::vector<std::string>{"daum-mp3"});
-    EXPECT_EQ(web_.Requests().size(), 2u);
-}
-
-TEST_F(SearchEnginesTest, AStopBeforehandAsksNothing) {
-    job_.stopFlag = 1;
-    Collect("abc", 2);
-    EXPECT_TRUE(web_.Requests().empty());
+TEST(SearchEnginesTest, AStopAbandonsThePageUnderWayAndKeepsWhatWasParsed) {
+    testing::MemorySearch search;
+    search.job.input = "abc";
+    search.web.SetPage(Google("abc+mp3", "blog.daum.net", 0), GooglePage({"daum-mp3"}));
+    search.web.SetPage(Google("abc+wma", "blog.daum.net", 0), GooglePage({"daum-wma"}));
+    search.StopAt(Google("abc+wma", "blog.daum.net", 0));
+    std::vector<std::string> addresses;
+    CollectPostAddresses(search.job, addresses, 2);
+    EXPECT_EQ(addresses, Urls{"daum-mp3"});
+    EXPECT_EQ(search.web.requests().size(), 2u);
 }
 
 TEST(ResultParsersTest, TakeAddressesAsWrittenAfterTheBody) {
-    std::vector<std::string> results{"old"};
-    const std::string page =
-        "<head><script>'<li class=g><h3 class=r><a href=\"http://head/\" '</script></head>"
-        "<body><li class=g><h3 class=r><a href=\"http://a/?x=1&amp;y=2\" class=l>"
-        "<li class=g><h3 class=r><a href=\"http://b/\" >";
-    EXPECT_TRUE(ParseGoogleResults(page, results));
-    EXPECT_EQ(results, (std::vector<std::string>{"http://a/?x=1&amp;y=2", "http://b/"}));
-}
-
-TEST(ResultParsersTest, AMarkerWithoutItsEndStopsTheParse) {
-    std::vector<std::string> results;
-    EXPECT_TRUE(ParseNaverResults("<body><dt><a href=\"one\" x<dt><a href=\"two\">", results));
-    EXPECT_EQ(results, std::vector<std::string>{"one"});
-    EXPECT_FALSE(ParseNaverResults("<body>nothing here", results));
-    EXPECT_TRUE(results.empty());
-}
-
-TEST(ResultParsersTest, WithoutABodyTheWholePageIsSearched) {
-    std::vector<std::string> results;
-    EXPECT_TRUE(ParseNaverResults("<dt><a href=\"one\" ", results));
-    EXPECT_EQ(results, std::vector<std::string>{"one"});
+    const struct {
+        bool google;
+        std::string page;
+        Urls results;
+    } rows[] = {
+        {true,
+         "<head>'<li class=g><h3 class=r><a href=\"http://head/\" '</head><body><li class=g><h3 "
+         "class=r><a href=\"http://a/?x=1&amp;y=2\" class=l><li class=g><h3 class=r><a "
+         "href=\"http://b/\" >",
+         {"http://a/?x=1&amp;y=2", "http://b/"}},
+        {false, "<body><dt><a href=\"one\" x<dt><a href=\"two\">", {"one"}},  // no end: stop
+        {false, "<body>nothing here", {}},
+        {false, "<dt><a href=\"one\" ", {"one"}},  // no body: the whole page
+    };
+    for (const auto& row : rows) {
+        std::vector<std::string> results{"old"};
+        EXPECT_EQ((row.google ? ParseGoogleResults : ParseNaverResults)(row.page, results),
+                  !row.results.empty());
+        EXPECT_EQ(results, row.results) << row.page;
+    }
 }
 
 }  // namespace

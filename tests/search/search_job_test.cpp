@@ -2,167 +2,133 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <chrono>
+#include <functional>
 #include <thread>
 
-#include "support/event_recorder.h"
-#include "support/web_test.h"
+#include "posts/post_analyzers.h"
+#include "search/search_engines.h"
+#include "support/post_test.h"
 
 namespace bramix {
 namespace {
 
 using namespace std::chrono_literals;
-using enum SearchEvent;
+using Clock = std::chrono::steady_clock;
 
-const std::string kTistoryPass0 =
+const std::string kPass0 =
     "http://www.google.co.kr/search?as_q=abc+mp3&num=10&as_sitesearch=tistory.com&start=0";
 
 std::string ResultsPage(const std::vector<std::string>& addresses) {
     std::string page = "<body>";
     for (const std::string& address : addresses) {
-        page += "<li class=g><h3 class=r><a href=\"" + address + "\" class=l>";
+        page += "<li class=g><h3 class=r><a href=\"http://" + address + "\" class=l>";
     }
     return page;
 }
 
-std::string PostWithFile(const std::string& file) {
-    return "<html><head><title>abc</title></head><body><noscript><a href=\"" + file +
-           "\">abc.mp3</a></noscript></body></html>";
-}
+const std::string kPostWithFile =
+    "<body><noscript><a href=\"http://a.tistory.com/f1\">abc.mp3</a></noscript>";
 
-class SearchJobTest : public testing::WebTest {
-protected:
-    void Run(const std::string& input) {
-        job_.input = input;
-        job_.listener = &recorder_;
-        SearchThreadProc(&job_);
+TEST(SearchJobTest, NothingIsAskedOfAnInputOrAStopThatLeavesNothingToAsk) {
+    const auto job = [](SearchJob& j) { SearchThreadProc(&j); };
+    const struct {
+        const char* input;
+        bool stopped;
+        std::function<void(SearchJob&)> run;
+    } rows[] = {
+        {"abc", true, job},
+        {" MP3 ", false, job},
+        {"https://blog.naver.com/a/1", false, job},
+        {"abc", true,
+         [](SearchJob& j) {
+             std::vector<std::string> a;
+             CollectPostAddresses(j, a, 2);
+         }},
+        {"", true, [](SearchJob& j) { AnalyzeTistoryPost(j, "http://a.tistory.com/1"); }},
+        {"", true, [](SearchJob& j) { AnalyzeNaverPost(j, "http://blog.naver.com/a"); }},
+        {"", true, [](SearchJob& j) { AnalyzeDaumPost(j, "http://blog.daum.net/a/1"); }},
+        {"", false, [](SearchJob& j) { AnalyzeTistoryPost(j, "http://www.tistory.com/toptag"); }},
+        {"", false,
+         [](SearchJob& j) { AnalyzeTistoryPost(j, "http://cfile5.tistory.com/media/1"); }},
+    };
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        testing::MemorySearch search;
+        search.job.input = rows[i].input;
+        search.job.stopFlag = rows[i].stopped ? 1 : 0;
+        rows[i].run(search.job);
+        EXPECT_TRUE(search.web.requests().empty()) << "row " << i;
+        EXPECT_TRUE(search.job.stats.NothingAsked()) << "row " << i;
     }
-
-    SearchJob job_;
-    testing::EventRecorder recorder_;
-};
-
-TEST_F(SearchJobTest, AnHttpsAddressAnalysesNothing) {
-    Run("https://blog.naver.com/a/1");
-    EXPECT_EQ(recorder_.EventsWithoutFinds(),
-              (std::vector<SearchEvent>{SEARCH_EV_RANGE, SEARCH_EV_POSITION, SEARCH_EV_END}));
-    EXPECT_EQ(recorder_.Positions(), std::vector<int>{130});
-    EXPECT_TRUE(web_.Requests().empty());
-    EXPECT_EQ(recorder_.events()[0].maximum, 130);
 }
 
-TEST_F(SearchJobTest, AnHttpAddressIsAnalysedAloneWithoutPositionsOrPause) {
-    web_.Set("http://a.tistory.com/1", standin::Page(PostWithFile("http://a.tistory.com/f1")));
-    Run("http://a.tistory.com/1");
-    const auto events = recorder_.events();
-    ASSERT_EQ(events.size(), 4u);
-    EXPECT_EQ(events[0].event, SEARCH_EV_RANGE);
-    EXPECT_EQ(events[1].event, SEARCH_EV_FOUND);
-    EXPECT_EQ(events[1].found->fileUrl, "http://a.tistory.com/f1");
-    EXPECT_EQ(events[2].event, SEARCH_EV_POSITION);
-    EXPECT_EQ(events[2].position, 130);
-    EXPECT_EQ(events[3].event, SEARCH_EV_END);
-    EXPECT_EQ(web_.RequestedUrls(), std::vector<std::string>{"http://a.tistory.com/1"});
+TEST(SearchJobTest, AnHttpAddressIsAnalysedAloneEachTimeAndAnyOtherInputSearched) {
+    testing::MemorySearch search;
+    search.web.SetPage("http://a.tistory.com/1", kPostWithFile);
+    search.job.input = "http://a.tistory.com/1";
+    SearchThreadProc(&search.job);
+    SearchThreadProc(&search.job);  // with no links seen again
+    EXPECT_EQ(search.recorder.kinds, "RFPERFPE");
+    EXPECT_EQ(search.web.requests(), std::vector<std::string>(2, "http://a.tistory.com/1"));
+    search.job.input = "blog.naver.com/a/1";  // no scheme: a search term
+    SearchThreadProc(&search.job);
+    EXPECT_EQ(search.web.requests()[2].find("http://www.google.co.kr/search?as_q=blog"), 0u);
 }
 
-TEST_F(SearchJobTest, AnAddressWithoutSchemeIsASearchTerm) {
-    Run("blog.naver.com/a/1");
-    ASSERT_FALSE(web_.Requests().empty());
-    EXPECT_EQ(web_.RequestedUrls()[0].find("http://www.google.co.kr/search?as_q="), 0u);
-}
-
-TEST_F(SearchJobTest, AStopBeforeTheStartAsksNothing) {
-    job_.stopFlag = 1;
-    Run("abc");
-    EXPECT_EQ(recorder_.Positions(), std::vector<int>{130});
-    EXPECT_TRUE(web_.Requests().empty());
-}
-
-TEST_F(SearchJobTest, AnEmptyFirstPassStillAsksDaumAndNaver) {
-    // A term that only Naver blogs carry: Tistory has nothing for it.
-    Run("abc");
-    EXPECT_EQ(recorder_.Positions(), (std::vector<int>{0, 20, 130}));
-    EXPECT_EQ(web_.RequestedUrls(),
-              (std::vector<std::string>{
-                  kTistoryPass0,
-                  "http://www.google.co.kr/search?as_q=abc+mp3&num=10&as_sitesearch=blog.daum.net"
-                  "&start=0",
-                  "http://www.google.co.kr/search?as_q=abc+wma&num=10&as_sitesearch=blog.daum.net"
-                  "&start=0",
-                  "http://search.naver.com/search.naver?where=post&query=abc%20mp3&start=10",
-                  "http://search.naver.com/search.naver?where=post&query=abc%20wma&start=10",
-                  "http://www.google.co.kr/search?as_q=abc+mp3&num=10&as_sitesearch=tistory.com"
-                  "&start=20",
-              }));
-    EXPECT_EQ(recorder_.EventsWithoutFinds().back(), SEARCH_EV_END);
-}
-
-TEST_F(SearchJobTest, AnEmptySecondPassGoesOnWithTheThirdAndAnEmptyThirdEnds) {
-    web_.Set(kTistoryPass0, standin::Page(ResultsPage({"http://a.tistory.com/1"})));
-    Run("abc");
-    // Pass 1 (Tistory page 2) is empty: pass 2 asks every service, finds
-    // nothing, and the search ends before pass 3.
-    EXPECT_EQ(recorder_.Positions(), (std::vector<int>{0, 0, 10, 20, 130}));
-    EXPECT_EQ(web_.Requests().size(), 1u + 1 + 1 + 5);
-}
-
-TEST_F(SearchJobTest, ATermOfNothingButMp3AsksNothing) {
-    Run(" MP3 ");
-    EXPECT_EQ(recorder_.Positions(), (std::vector<int>{0, 130}));
-    EXPECT_TRUE(web_.Requests().empty());
-}
-
-TEST_F(SearchJobTest, DuplicateAddressesAdvanceThePositionButAreAnalysedOnce) {
-    web_.Set(kTistoryPass0,
-             standin::Page(ResultsPage(
-                 {"http://a.tistory.com/1", "http://a.tistory.com/1", "http://b.tistory.com/2"})));
-    web_.Set("http://a.tistory.com/1", standin::Page(PostWithFile("http://a.tistory.com/f1")));
-    web_.Set("http://b.tistory.com/2", standin::Page(PostWithFile("http://a.tistory.com/f1")));
-    Run("abc");
-    EXPECT_EQ(recorder_.Positions(), (std::vector<int>{0, 0, 1, 2, 10, 20, 130}));
-    size_t postFetches = 0;
-    for (const std::string& url : web_.RequestedUrls()) {
-        postFetches += url == "http://a.tistory.com/1" ? 1 : 0;
+TEST(SearchJobTest, PassesGoOnUntilOneFromTheThirdOnFindsNoPosts) {
+    const struct {
+        std::vector<std::string> pass0Posts;
+        size_t requests, finds;
+    } rows[] = {
+        {{}, 1 + 5, 0},                           // Daum and Naver are still asked, in pass 2
+        {{"a.tistory.com/1"}, 1 + 1 + 1 + 5, 1},  // pass 1 finds none, pass 2 none: the end
+        // A post named twice is analysed once; a file in two posts found once.
+        {{"a.tistory.com/1", "a.tistory.com/1", "b.tistory.com/2"}, 1 + 2 + 1 + 5, 1},
+    };
+    for (const auto& row : rows) {
+        testing::MemorySearch search;
+        search.job.input = "abc";
+        search.web.SetPage(kPass0, ResultsPage(row.pass0Posts));
+        search.web.SetPage("http://a.tistory.com/1", kPostWithFile);
+        search.web.SetPage("http://b.tistory.com/2", kPostWithFile);
+        SearchThreadProc(&search.job);
+        EXPECT_EQ(search.web.requests().size(), row.requests) << row.pass0Posts.size();
+        EXPECT_EQ(search.recorder.finds.size(), row.finds) << row.pass0Posts.size();
+        EXPECT_TRUE(
+            std::is_sorted(search.recorder.positions.begin(), search.recorder.positions.end()));
+        EXPECT_EQ(search.recorder.kinds.back(), 'E');
     }
-    EXPECT_EQ(postFetches, 1u);
-    EXPECT_EQ(recorder_.Finds().size(), 1u);  // the second post carries the same file
 }
 
-TEST_F(SearchJobTest, PausesAfterEachAnalysedPost) {
-    web_.Set(kTistoryPass0,
-             standin::Page(ResultsPage({"http://a.tistory.com/1", "http://b.tistory.com/2"})));
-    Run("abc");
-    const auto requests = web_.Requests();
-    ASSERT_GE(requests.size(), 4u);  // results, post, post, next pass
-    EXPECT_GE(requests[2].time - requests[1].time, 400ms);
-    EXPECT_GE(requests[3].time - requests[2].time, 400ms);
+TEST(SearchJobTest, PausesAfterEachAnalysedPost) {
+    testing::MemorySearch search;
+    search.job.input = "abc";
+    search.job.postPause = 100ms;
+    search.web.SetPage(kPass0, ResultsPage({"a.tistory.com/1", "b.tistory.com/2"}));
+    const auto started = Clock::now();
+    SearchThreadProc(&search.job);
+    EXPECT_GE(Clock::now() - started, 200ms);
 }
 
-TEST_F(SearchJobTest, AStopCutsThePauseShort) {
-    web_.Set(kTistoryPass0,
-             standin::Page(ResultsPage({"http://a.tistory.com/1", "http://b.tistory.com/2"})));
-    web_.SetFallback(
-        [this](const standin::RecordedRequest& request) -> std::optional<standin::Reply> {
-            if (request.url == "http://a.tistory.com/1") {
-                job_.stopFlag = 1;
-            }
-            return std::nullopt;
-        });
-    Run("abc");
-    const auto ended = std::chrono::steady_clock::now();
-    const auto requests = web_.Requests();
-    ASSERT_EQ(requests.size(), 2u);              // nothing after the stop
-    EXPECT_LT(ended - requests[1].time, 300ms);  // not the 400 ms pause
-    EXPECT_EQ(recorder_.Positions(), (std::vector<int>{0, 0, 130}));
+TEST(SearchJobTest, AStopCutsThePauseShort) {
+    testing::MemorySearch search;
+    search.job.input = "abc";
+    search.job.postPause = 10s;
+    search.web.SetPage(kPass0, ResultsPage({"a.tistory.com/1", "b.tistory.com/2"}));
+    search.StopAt("http://a.tistory.com/1");
+    const auto started = Clock::now();
+    SearchThreadProc(&search.job);
+    EXPECT_LT(Clock::now() - started, 1s);
+    EXPECT_EQ(search.web.requests().size(), 2u);  // nothing after the stop
+    EXPECT_EQ(search.recorder.kinds.back(), 'E');
 }
 
-TEST_F(SearchJobTest, AStopEndsTheJobPromptlyWhereverItWaits) {
-    // A post that never answers, a post that stalls after its headers, and a
-    // file whose server never answers the probe.
-    web_.Set(kTistoryPass0,
-             standin::Page(ResultsPage(
-                 {"http://a.tistory.com/1", "http://b.tistory.com/2", "http://c.tistory.com/3"})));
+// Through libcurl: a post that never answers, a post that stalls after its
+// headers, a file whose server never answers.
+class SearchJobOnTheWebTest : public testing::WebTest {};
+
+TEST_F(SearchJobOnTheWebTest, AStopEndsTheJobPromptlyWhereverItWaits) {
+    web_.Set(kPass0,
+             standin::Page(ResultsPage({"a.tistory.com/1", "b.tistory.com/2", "c.tistory.com/3"})));
     web_.Set("http://a.tistory.com/1", standin::StallBeforeHeaders());
     web_.Set("http://b.tistory.com/2", standin::StallAfterHeaders());
     web_.Set("http://c.tistory.com/3",
@@ -175,35 +141,21 @@ TEST_F(SearchJobTest, AStopEndsTheJobPromptlyWhereverItWaits) {
         job.input = "abc";
         job.listener = &recorder;
         std::thread worker(SearchThreadProc, &job);
-        const auto limit = std::chrono::steady_clock::now() + 20s;
-        auto asked = [&] {
+        const auto asked = [&] {
             const auto urls = web_.RequestedUrls();
             return std::find(urls.begin(), urls.end(), waitsOn) != urls.end();
         };
-        while (!asked() && std::chrono::steady_clock::now() < limit) {
+        for (const auto limit = Clock::now() + 20s; !asked() && Clock::now() < limit;) {
             std::this_thread::sleep_for(10ms);
         }
-        const auto stopped = std::chrono::steady_clock::now();
-        EXPECT_TRUE(asked()) << waitsOn << " was never asked for";
+        const auto stopped = Clock::now();
+        EXPECT_TRUE(asked()) << waitsOn;
         job.stopFlag = 1;
         worker.join();
-        EXPECT_LT(std::chrono::steady_clock::now() - stopped, 1s) << waitsOn;
-        EXPECT_EQ(recorder.EventsWithoutFinds().back(), SEARCH_EV_END) << waitsOn;
-        // The next run skips what this one waited on.
-        web_.Set(waitsOn, standin::Status(404));
+        EXPECT_LT(Clock::now() - stopped, 1s) << waitsOn;
+        EXPECT_EQ(recorder.kinds.back(), 'E') << waitsOn;
+        web_.Set(waitsOn, standin::Status(404));  // the next run goes past it
     }
-}
-
-TEST_F(SearchJobTest, EachJobStartsWithNoLinksSeen) {
-    web_.Set("http://a.tistory.com/1", standin::Page(PostWithFile("http://a.tistory.com/f1")));
-    Run("http://a.tistory.com/1");
-    testing::EventRecorder second;
-    SearchJob again;
-    again.input = "http://a.tistory.com/1";
-    again.listener = &second;
-    SearchThreadProc(&again);
-    EXPECT_EQ(recorder_.Finds().size(), 1u);
-    EXPECT_EQ(second.Finds().size(), 1u);
 }
 
 }  // namespace

@@ -1,48 +1,63 @@
 #pragma once
 
-// A test of post analysis: a job whose finds are recorded, a fresh set of
-// seen links, and the stand-in web for pages and file servers.
+// The search side from memory: a job on a MemoryWeb of its own whose events
+// are recorded, matching nothing unless a test says so, with no pause after
+// posts.
 
 #include <string>
+#include <vector>
 
 #include "posts/search_records.h"
-#include "support/event_recorder.h"
+#include "support/memory_web.h"
 #include "support/web_test.h"
 
 namespace bramix::testing {
 
-class PostTest : public WebTest {
-protected:
-    void SetUp() override {
-        WebTest::SetUp();
-        job_.seenLinks.clear();
-        job_.input = "zzz";  // matches nothing unless a test says so
-        job_.listener = &recorder_;
+// What a job reported, each find copied while it is valid. Read it once the
+// job has ended.
+struct EventRecorder : SearchListener {
+    void OnRange(int) override { kinds += 'R'; }
+    void OnPosition(int position, int) override {
+        kinds += 'P';
+        positions.push_back(position);
     }
-
-    // An audio file's server: 200 with the headers given; an empty length
-    // sends no Content-Length.
-    void SetFile(const std::string& url, const std::string& contentLength,
-                 const std::string& disposition = "") {
-        standin::Reply reply = standin::LargeBody(
-            contentLength.empty() ? 1000 : std::stoull(contentLength), "audio/mpeg");
-        reply.announceLength = !contentLength.empty();
-        if (!disposition.empty()) {
-            reply.headers.emplace_back("Content-Disposition", disposition);
+    void OnFound(const FoundFile& found) override {
+        kinds += 'F';
+        finds.push_back(found);
+        if (stopOnFind != nullptr) {
+            *stopOnFind = 1;  // as a user who stops at the first find
         }
-        web_.Set(url, reply);
+    }
+    void OnEnd() override { kinds += 'E'; }
+
+    std::string kinds;  // one letter per event: Range, Position, Found, End
+    std::vector<int> positions;
+    std::vector<FoundFile> finds;
+    StopFlag* stopOnFind = nullptr;
+};
+
+struct MemorySearch {
+    MemorySearch() {
+        job.input = "zzz";
+        job.listener = &recorder;
+        job.web = &web;
+        job.postPause = {};
+    }
+    MemorySearch(const MemorySearch&) = delete;
+    MemorySearch& operator=(const MemorySearch&) = delete;
+
+    // Asks for the stop at the first request for `url`.
+    void StopAt(const std::string& url) {
+        web.onRequest = [this, url](const std::string& asked) {
+            if (asked == url) {
+                job.stopFlag = 1;
+            }
+        };
     }
 
-    size_t RequestsFor(const std::string& url) const {
-        size_t count = 0;
-        for (const std::string& requested : web_.RequestedUrls()) {
-            count += requested == url ? 1 : 0;
-        }
-        return count;
-    }
-
-    SearchJob job_;
-    EventRecorder recorder_;
+    MemoryWeb web;
+    EventRecorder recorder;
+    SearchJob job;
 };
 
 }  // namespace bramix::testing
