@@ -19,8 +19,7 @@ for text, note in [
     ("『봄』 ～ ①", "brackets, wave dash, circled digit"),
 ]:
     data = text.encode("cp949")
-    rows.append(("to949", text.encode(), data, note))
-    rows.append(("from949", data, data.decode("cp949").encode(), note))
+    rows += [("to949", text.encode(), data, note), ("from949", data, data.decode("cp949").encode(), note)]
 for text, note in [
     ("a\U0001F600b", "emoji is unmappable"),
     ("x\u00e9y", "Latin e acute"),
@@ -28,29 +27,24 @@ for text, note in [
     ("가\U0001F3B5나\U0001F3B6", "two unmappable characters among Hangul"),
 ]:
     rows.append(("to949", text.encode(), text.encode("cp949", errors="replace"), note))
-for data, expected, note in [
-    (b"a\x80b", b"a?b", "lone continuation byte"),
-    (b"\xbf\xbf", b"??", "two lone continuation bytes"),
-    (b"a\xea\xb0", b"a?", "truncated sequence at the end"),
-    (b"\xea\xb0a", b"?a", "truncated sequence before ASCII"),
-    (b"\xc0\x80", b"?", "overlong NUL"),
-    (b"\xe0\x80\xaf", b"?", "overlong slash"),
-    (b"\xf0\x82\x82\xac", b"?", "overlong euro"),
-    (b"\xed\xa0\x80", b"?", "surrogate"),
-    (b"\xf4\x90\x80\x80", b"?", "beyond U+10FFFF"),
-    (b"\xff\xfe", b"??", "bytes UTF-8 never uses"),
-    (b"\xea\xb0\x80\x80\xea\xb0\x80", "가?가".encode("cp949"), "stray continuation between syllables"),
-]:
-    rows.append(("to949", data, expected, note))
-for data, expected, note in [
-    (b"A\xb0", b"A?", "lead byte cut off at the end"),
-    (b"\xffA", "\ufffdA".encode(), "byte 949 never uses"),
-    (b"\x80A", "\ufffdA".encode(), "byte 0x80"),
-    (b"\xb0<", "\ufffd<".encode(), "lead byte before markup keeps the markup"),
-    (b"\xc9\xa1b", "\ufffdb".encode(), "undefined pair"),
-]:
-    rows.append(("from949", data, expected, note))
-
+rows += [
+    ("to949", b"a\x80b", b"a?b", "lone continuation byte"),
+    ("to949", b"\xbf\xbf", b"??", "two lone continuation bytes"),
+    ("to949", b"a\xea\xb0", b"a?", "truncated sequence at the end"),
+    ("to949", b"\xea\xb0a", b"?a", "truncated sequence before ASCII"),
+    ("to949", b"\xc0\x80", b"?", "overlong NUL"),
+    ("to949", b"\xe0\x80\xaf", b"?", "overlong slash"),
+    ("to949", b"\xf0\x82\x82\xac", b"?", "overlong euro"),
+    ("to949", b"\xed\xa0\x80", b"?", "surrogate"),
+    ("to949", b"\xf4\x90\x80\x80", b"?", "beyond U+10FFFF"),
+    ("to949", b"\xff\xfe", b"??", "bytes UTF-8 never uses"),
+    ("to949", b"\xea\xb0\x80\x80\xea\xb0\x80", "가?가".encode("cp949"), "stray continuation between syllables"),
+    ("from949", b"A\xb0", b"A?", "lead byte cut off at the end"),
+    ("from949", b"\xffA", "\ufffdA".encode(), "byte 949 never uses"),
+    ("from949", b"\x80A", "\ufffdA".encode(), "byte 0x80"),
+    ("from949", b"\xb0<", "\ufffd<".encode(), "lead byte before markup keeps the markup"),
+    ("from949", b"\xc9\xa1b", "\ufffdb".encode(), "undefined pair"),
+]
 print("# direction\tinput\texpected\tnote")
 for direction, data, expected, note in rows:
     print(f"{direction}\t{data.hex()}\t{expected.hex()}\t{note}")

@@ -9,10 +9,8 @@ completion=$1 man_page=$2
 
 # shellcheck source=/dev/null
 source "$completion" || exit 1
-if [ "$(complete -p bramix-cli 2> /dev/null)" != "complete -F _bramix_cli bramix-cli" ]; then
-    echo "the file does not register a completion for bramix-cli"
-    exit 1
-fi
+[ "$(complete -p bramix-cli 2> /dev/null)" = "complete -F _bramix_cli bramix-cli" ] ||
+    { echo "the file does not register a completion for bramix-cli"; exit 1; }
 fail=0
 # expect "REPLY WORDS" WORD... : completes the last word as bash splits a line
 # ("=" is a word of its own unless COMP_WORDBREAKS says otherwise).
@@ -63,10 +61,8 @@ for words in "" "search" "get"; do
     COMP_WORDS=(bramix-cli $words -) COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
     _bramix_cli
     for option in "${COMPREPLY[@]%=}"; do
-        if ! grep -qE -- "(^|[^-[:alnum:]])$option([^-[:alnum:]]|\$)" <<< "$page"; then
-            echo "$option (bramix-cli $words) is not in $man_page"
-            fail=1
-        fi
+        grep -qE -- "(^|[^-[:alnum:]])$option([^-[:alnum:]]|\$)" <<< "$page" ||
+            { echo "$option (bramix-cli $words) is not in $man_page"; fail=1; }
     done
 done
 exit $fail

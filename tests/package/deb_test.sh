@@ -8,10 +8,7 @@ set -uo pipefail
 cpack=$1 build=$2 version=$3 window=$4
 
 for tool in dpkg-deb dpkg-shlibdeps; do
-    if ! command -v "$tool" > /dev/null; then
-        echo "missing: $tool (dpkg-dev) is not installed (scripts/install-deps installs it)" >&2
-        exit 1
-    fi
+    command -v "$tool" > /dev/null || { echo "missing: $tool (dpkg-dev) is not installed" >&2; exit 1; }
 done
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT

@@ -44,28 +44,21 @@ TEST_F(StandInWebTest, AnswersAndRecordsEachRequestByItsAbsoluteAddress) {
     EXPECT_FALSE(requests[1].HasHeader("REMOTE_ADDR"));
 }
 
-TEST_F(StandInWebTest, SendsStatusesHeadersAndBodies) {
+TEST_F(StandInWebTest, SendsRedirectsUnaskedGzipAndCutBodies) {
     web_.Set("http://a.example.com/moved", Redirect("http://b.example.com/"));
     web_.Set("http://a.example.com/z", GzipPage("hello hello hello"));
-    web_.Set("http://files.example.com/big", LargeBody(3 * 1024 * 1024 + 7));
     const auto moved = Get("a.example.com", "/moved");
     EXPECT_EQ(moved->status, 302);
     EXPECT_EQ(moved->get_header_value("Location"), "http://b.example.com/");
     const auto zipped = Get("a.example.com", "/z", {}, false);  // gzip unasked
     EXPECT_EQ(zipped->get_header_value("Content-Encoding"), "gzip");
     EXPECT_EQ(zipped->body.substr(0, 2), "\x1F\x8B");
-    const auto big = Get("files.example.com", "/big");
-    EXPECT_EQ(big->get_header_value("Content-Length"), std::to_string(3 * 1024 * 1024 + 7));
-    EXPECT_EQ(big->body, GeneratedBody(0, 3 * 1024 * 1024 + 7));
-    EXPECT_EQ(GeneratedBody(123457, 5000), big->body.substr(123457, 5000));  // slices agree
-    EXPECT_EQ(GeneratedBody(0, 0), "");
-}
 
-TEST_F(StandInWebTest, ClosesTheConnectionShortOfTheAnnouncedLength) {
     web_.Set("http://files.example.com/cut", ClosedMidBody(100000, 30000));
+    const uint64_t before = web_.BodyBytesSent();    // whole bodies count as they are queued
     EXPECT_FALSE(Get("files.example.com", "/cut"));  // the client sees a broken transfer
     web_.Stop();
-    EXPECT_EQ(web_.BodyBytesSent(), 30000u);
+    EXPECT_EQ(web_.BodyBytesSent() - before, 30000u);
 }
 
 TEST_F(StandInWebTest, StopEndsAStallAtOnce) {
