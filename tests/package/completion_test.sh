@@ -9,43 +9,32 @@ completion=$1 man_page=$2
 
 # shellcheck source=/dev/null
 source "$completion" || exit 1
-if [ "$(complete -p bramix-cli 2> /dev/null)" != "complete -F _bramix_cli bramix-cli" ]; then
-    echo "the file does not register a completion for bramix-cli"
-    exit 1
-fi
-
+[ "$(complete -p bramix-cli 2> /dev/null)" = "complete -F _bramix_cli bramix-cli" ] ||
+    { echo "the file does not register a completion for bramix-cli"; exit 1; }
 fail=0
-# expect "REPLY WORDS" WORD... : completes the last word the way bash splits a
-# line (with "=" as a word break unless COMP_WORDBREAKS says otherwise).
+# expect "REPLY WORDS" WORD... : completes the last word as bash splits a line
+# ("=" is a word of its own unless COMP_WORDBREAKS says otherwise).
 expect() {
-    local expected=$1
+    local expected=$1 got
     shift
-    COMP_WORDS=(bramix-cli "$@")
-    COMP_CWORD=$#
-    COMPREPLY=()
+    COMP_WORDS=(bramix-cli "$@") COMP_CWORD=$# COMPREPLY=()
     _bramix_cli
-    local got
-    got=$(printf '%s\n' "${COMPREPLY[@]}" | sort | tr '\n' ' ')
-    got=${got% }
+    got=$(printf '%s\n' "${COMPREPLY[@]}" | sort | paste -sd ' ')
     if [ "$got" != "$expected" ]; then
         echo "bramix-cli $*<TAB>: got '$got', expected '$expected'"
         fail=1
     fi
 }
 
-# Commands and the options before them.
 expect "get help search" ""
 expect "search" se
 expect "--help --version" --
 expect "" help ""
-
-# Each command's options, long and short.
 expect "--format= --help --matched --order= --quiet" search --
 expect "--format= --help --matched --order= --quiet -f -h -m -o -q" search -
 expect "--attempts= --dir= --help --quiet" get --
 expect "--attempts= --dir= --help --quiet -d -h -n -q" get -
 expect "--matched" search -o list --m
-
 # Values: --name=VALUE (split at "=", or whole), --name VALUE, -x VALUE.
 expect "arrival list" search --order =
 expect "list" search --order = l
@@ -55,7 +44,7 @@ expect "json tsv" search --format ""
 expect "json" search -f j
 expect "" get --attempts ""
 expect "" search -m ""
-
+expect "" get -- --  # after "--" come addresses and names
 # Folders, never files, for --dir; names with spaces stay whole.
 folder=$(mktemp -d)
 trap 'rm -rf "$folder"' EXIT
@@ -65,22 +54,15 @@ expect "$folder/music $folder/my songs" get --dir = "$folder/m"
 expect "$folder/music $folder/my songs" get -d "$folder/m"
 expect "--dir=$folder/music --dir=$folder/my songs" get --dir="$folder/m"
 
-# Nothing after "--": the rest are addresses and names.
-expect "" get -- --
-
 # What is offered is documented: the page spells "-" as "\-".
 page=$(sed 's/\\-/-/g' "$man_page")
 for words in "" "search" "get"; do
-    # shellcheck disable=SC2086  # the words are separate arguments
-    COMP_WORDS=(bramix-cli $words -)
-    COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
+    # shellcheck disable=SC2206  # the words are separate arguments
+    COMP_WORDS=(bramix-cli $words -) COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
     _bramix_cli
-    for option in "${COMPREPLY[@]}"; do
-        option=${option%=}
-        if ! grep -qE -- "(^|[^-[:alnum:]])$option([^-[:alnum:]]|\$)" <<< "$page"; then
-            echo "$option (bramix-cli $words) is not in $man_page"
-            fail=1
-        fi
+    for option in "${COMPREPLY[@]%=}"; do
+        grep -qE -- "(^|[^-[:alnum:]])$option([^-[:alnum:]]|\$)" <<< "$page" ||
+            { echo "$option (bramix-cli $words) is not in $man_page"; fail=1; }
     done
 done
 exit $fail

@@ -7,57 +7,47 @@ namespace {
 
 using namespace std::chrono_literals;
 
-DownloadEntry EntryIn(DownloadState state) {
+DownloadEntry Entry(DownloadState state, std::chrono::milliseconds pause = 0ms,
+                    DownloadOutcome failure = DownloadOutcome::HttpStatus) {
     DownloadEntry entry;
     entry.state = state;
+    entry.retryPause = pause;
+    entry.failure = failure;
+    entry.failureStatus = 404;
     return entry;
 }
 
 TEST(DownloadTextsTest, EachRowSaysItsStateAndSize) {
-    DownloadEntry notFound = EntryIn(DownloadState::Waiting);
-    notFound.retryPause = 8000ms;
-    notFound.failure = DownloadOutcome::HttpStatus;
-    notFound.failureStatus = 404;
-    DownloadEntry retrying = notFound;  // its next attempt has not reported yet
-    retrying.state = DownloadState::Running;
-    DownloadEntry unwritable = notFound;
-    unwritable.retryPause = 1500ms;
-    unwritable.failure = DownloadOutcome::FileError;
-    DownloadEntry cut = notFound;
-    cut.retryPause = 30000ms;
-    cut.failure = DownloadOutcome::TransferError;
-    DownloadEntry running = EntryIn(DownloadState::Running);
+    DownloadEntry running = Entry(DownloadState::Running);
     running.bytesSoFar = 3250585;
-    DownloadEntry done = EntryIn(DownloadState::Done);
-    done.savedSize = 3;
     const struct {
         DownloadEntry entry;
         std::string state;
-        std::string size;
     } rows[] = {
-        {EntryIn(DownloadState::Waiting), "대기 중", ""},
-        {EntryIn(DownloadState::Running), "대기 중", ""},
-        {notFound, "재시도 8초 후 (404)", ""},
-        {retrying, "재시도 8초 후 (404)", ""},
-        {unwritable, "재시도 2초 후 (파일 오류)", ""},
-        {cut, "재시도 30초 후 (연결 오류)", ""},
-        {running, "3.09 MB", ""},
-        {done, "완료", "3 바이트"},
-        {EntryIn(DownloadState::GivenUp), "실패", ""},
+        {Entry(DownloadState::Waiting), "대기 중"},
+        {Entry(DownloadState::Running), "대기 중"},
+        {Entry(DownloadState::Waiting, 8000ms), "재시도 8초 후 (404)"},
+        {Entry(DownloadState::Running, 8000ms), "재시도 8초 후 (404)"},  // not reported yet
+        {Entry(DownloadState::Waiting, 1500ms, DownloadOutcome::FileError),
+         "재시도 2초 후 (파일 오류)"},
+        {Entry(DownloadState::Waiting, 30000ms, DownloadOutcome::TransferError),
+         "재시도 30초 후 (연결 오류)"},
+        {running, "3.09 MB"},
+        {Entry(DownloadState::Done), "완료"},
+        {Entry(DownloadState::GivenUp), "실패"},
     };
     for (const auto& row : rows) {
         EXPECT_EQ(StateText(row.entry), row.state);
-        EXPECT_EQ(SizeText(row.entry), row.size) << row.state;
+        EXPECT_EQ(SizeText(row.entry), "") << row.state;  // until the file is saved
     }
+    DownloadEntry done = Entry(DownloadState::Done);
+    done.savedSize = 3;
+    EXPECT_EQ(SizeText(done), "3 바이트");
 }
 
-TEST(DownloadTextsTest, TheTabTheButtonAndTheTooltip) {
-    EXPECT_EQ(DownloadsTabCaption(0, 0), "  다운로드  ");
-    EXPECT_EQ(DownloadsTabCaption(1, 3), "  다운로드 (1/3)  ");
-    EXPECT_EQ(StartOrStopCaption(true), "다운로드 시작");
-    EXPECT_EQ(StartOrStopCaption(false), "다운로드 중지");
-
-    DownloadEntry entry = EntryIn(DownloadState::Running);
+// The tab's and the button's captions are the window test's.
+TEST(DownloadTextsTest, TheTooltipTellsSizesSpeedAndTimeLeft) {
+    DownloadEntry entry = Entry(DownloadState::Running);
     EXPECT_EQ(ProgressTip(entry), "");  // nothing arrived yet
     const auto start = TransferRate::Clock::now();
     entry.rate.Add(start, 1000000);

@@ -19,72 +19,45 @@ public:
     void Repaint(int id) override { repainted.push_back(id); }
 };
 
-TEST(MulDivTest, RoundsToNearestWithA64BitIntermediate) {
-    EXPECT_EQ(MulDiv(10, 3, 4), 8);    // 7.5 rounds up
-    EXPECT_EQ(MulDiv(10, 1, 4), 3);    // 2.5
-    EXPECT_EQ(MulDiv(-10, 3, 4), -8);  // halves away from zero
-    EXPECT_EQ(MulDiv(100000, 100000, 100000), 100000);
-    EXPECT_EQ(MulDiv(1, 2, 0), -1);
-}
-
-TEST(ResizableLayoutTest, PlainEntriesMoveAndStretchByTheGrowth) {
+// A dialog of 180 x 240 grown to 280 x 300: plain entries move and stretch by
+// the growth; the two of a group share it and keep the gap between them; the
+// gripper keeps to the corner; controls the dialog lacks and stray group
+// markers are skipped.
+TEST(ResizableLayoutTest, EntriesFollowTheGrowthOfTheDialog) {
     FakeDialog dialog;
     dialog.controls = {{1, {10, 10, 110, 30}},
                        {2, {120, 10, 170, 30}},
                        {3, {10, 40, 170, 200}},
-                       {4, {10, 210, 60, 230}}};
+                       {4, {10, 210, 60, 230}},
+                       {5, {10, 232, 85, 238}},
+                       {6, {95, 232, 170, 238}},
+                       {IDC_SIZE_GRIPPER, {170, 230, 180, 240}}};
+    const std::map<int, Rect> start = dialog.controls;
     ResizableLayout layout;
     layout.Init({{1, RESIZE_SIZE_X},
+                 {99, RESIZE_SIZE_X},
+                 {-1, RESIZE_END_GROUP},
+                 {-1, 0x7},
                  {2, RESIZE_MOVE_X},
                  {3, RESIZE_SIZE_X | RESIZE_SIZE_Y},
-                 {4, RESIZE_MOVE_Y | RESIZE_REPAINT}},
-                dialog, {180, 240}, std::nullopt);
-    layout.Update(280, 300, dialog);
-    EXPECT_EQ(dialog.controls[1], (Rect{10, 10, 210, 30}));
-    EXPECT_EQ(dialog.controls[2], (Rect{220, 10, 270, 30}));
-    EXPECT_EQ(dialog.controls[3], (Rect{10, 40, 270, 260}));
-    EXPECT_EQ(dialog.controls[4], (Rect{10, 270, 60, 290}));
-    EXPECT_EQ(dialog.repainted, std::vector<int>{4});
-    layout.Update(180, 240, dialog);  // back to the start: back to the start
-    EXPECT_EQ(dialog.controls[3], (Rect{10, 40, 170, 200}));
-}
-
-TEST(ResizableLayoutTest, MissingControlsAndStrayGroupMarkersAreSkipped) {
-    FakeDialog dialog;
-    dialog.controls = {{1, {0, 0, 10, 10}}};
-    ResizableLayout layout;
-    layout.Init({{99, RESIZE_SIZE_X}, {-1, RESIZE_END_GROUP}, {-1, 0x7}, {1, RESIZE_SIZE_X}},
-                dialog, {100, 100}, std::nullopt);
-    ASSERT_EQ(layout.records().size(), 1u);
-    EXPECT_EQ(layout.records()[0].id, 1);
-}
-
-TEST(ResizableLayoutTest, TheGripperMovesWithTheCorner) {
-    FakeDialog dialog;
-    dialog.controls = {{IDC_SIZE_GRIPPER, {90, 90, 100, 100}}};
-    ResizableLayout layout;
-    layout.Init({}, dialog, {100, 100}, Rect{90, 90, 100, 100});
-    ASSERT_EQ(layout.records().size(), 1u);
-    EXPECT_EQ(layout.records()[0].flags, 0x401Cu);
-    layout.Update(150, 120, dialog);
-    EXPECT_EQ(dialog.controls[IDC_SIZE_GRIPPER], (Rect{140, 110, 150, 120}));
-}
-
-TEST(ResizableLayoutTest, AGroupSharesTheGrowthAndKeepsTheGapBetweenItsControls) {
-    FakeDialog dialog;
-    // Two side-by-side lists 100 wide with a 10-pixel gap, in a 210-wide group.
-    dialog.controls = {{1, {0, 0, 100, 50}}, {2, {110, 0, 210, 50}}};
-    ResizableLayout layout;
-    layout.Init({{-1, RESIZE_BEGIN_GROUP},
-                 {1, RESIZE_SIZE_X},
-                 {2, RESIZE_SIZE_X | RESIZE_MOVE_X},
+                 {4, RESIZE_MOVE_Y | RESIZE_REPAINT},
+                 {-1, RESIZE_BEGIN_GROUP},
+                 {5, RESIZE_SIZE_X},
+                 {6, RESIZE_SIZE_X | RESIZE_MOVE_X},
                  {-1, RESIZE_END_GROUP}},
-                dialog, {210, 50}, std::nullopt);
-    ASSERT_EQ(layout.records().size(), 2u);
-    EXPECT_EQ(layout.records()[0].flags, RESIZE_SIZE_X | RESIZE_BEGIN_GROUP | (2u << 16));
-    layout.Update(420, 50, dialog);                        // the group doubles
-    EXPECT_EQ(dialog.controls[1], (Rect{0, 0, 210, 50}));  // up to the gap, which stays 10
-    EXPECT_EQ(dialog.controls[2], (Rect{220, 0, 420, 50}));
+                dialog, {180, 240}, Rect{170, 230, 180, 240});
+    layout.Update(280, 300, dialog);
+    EXPECT_EQ(dialog.controls, (std::map<int, Rect>{{1, {10, 10, 210, 30}},
+                                                    {2, {220, 10, 270, 30}},
+                                                    {3, {10, 40, 270, 260}},
+                                                    {4, {10, 270, 60, 290}},
+                                                    {5, {10, 232, 138, 238}},
+                                                    {6, {148, 232, 270, 238}},
+                                                    {IDC_SIZE_GRIPPER, {270, 290, 280, 300}}}));
+    EXPECT_EQ(dialog.repainted, (std::vector<int>{IDC_SIZE_GRIPPER, 4}));
+    layout.Update(180, 240, dialog);
+    EXPECT_EQ(dialog.controls, start);
+    EXPECT_EQ(MulDiv(1, 2, 0), -1);  // a group of no width never divides by zero
 }
 
 }  // namespace
