@@ -8,7 +8,6 @@
 
 #include <algorithm>
 
-#include "base/code_page.h"
 #include "fuzz_support.h"
 #include "results/find_line.h"
 
@@ -16,25 +15,26 @@ namespace {
 
 using namespace bramix;
 
-bool HasControlByte(std::string_view text) {
-    return std::any_of(text.begin(), text.end(), [](char c) {
-        return static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) == 0x7F;
-    });
+bool IsControl(char c) {
+    return IsControlByte(static_cast<unsigned char>(c));
 }
 
-// True when the 949 text converts to UTF-8 and back unchanged.
-bool SurvivesUtf8(const std::string& ansi) {
-    return Utf8ToAnsi(AnsiToUtf8(ansi)) == ansi;
+bool HasControlByte(std::string_view text) {
+    return std::any_of(text.begin(), text.end(), IsControl);
+}
+
+// A field comes back when it converts to UTF-8 and back unchanged, and, where
+// control bytes become spaces, holds none.
+bool ComesBack(const std::string& field, bool keepsControlBytes) {
+    return Utf8ToAnsi(AnsiToUtf8(field)) == field && (keepsControlBytes || !HasControlByte(field));
 }
 
 void CheckReadBack(const std::string& line, const FoundFile& found, bool keepsControlBytes) {
     const std::optional<FindLineTarget> read = ParseFindLine(line);
     FUZZ_CHECK(read.has_value() == !found.fileUrl.empty());
-    if (read && SurvivesUtf8(found.fileUrl) && SurvivesUtf8(found.fileName) &&
-        (keepsControlBytes ||
-         (!HasControlByte(found.fileUrl) && !HasControlByte(found.fileName)))) {
-        FUZZ_CHECK(read->fileUrl == found.fileUrl);
-        FUZZ_CHECK(read->fileName == found.fileName);
+    if (read && ComesBack(found.fileUrl, keepsControlBytes) &&
+        ComesBack(found.fileName, keepsControlBytes)) {
+        FUZZ_CHECK(read->fileUrl == found.fileUrl && read->fileName == found.fileName);
     }
 }
 
@@ -42,9 +42,8 @@ void CheckReadBack(const std::string& line, const FoundFile& found, bool keepsCo
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view input = fuzz::AsText(data, size);
-    if (const std::optional<FindLineTarget> target = ParseFindLine(input)) {
-        FUZZ_CHECK(!target->fileUrl.empty());
-    }
+    const std::optional<FindLineTarget> target = ParseFindLine(input);
+    FUZZ_CHECK(!target || !target->fileUrl.empty());
     if (size > 64 * 1024) {
         return 0;
     }
@@ -59,16 +58,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     found.fileUrl = parts[3];
     found.type = static_cast<int>(size % 4);
     found.size = static_cast<uint32_t>(size * 2654435761u);
-    const bool matched = size % 2 == 0;
 
-    const std::string line = FormatFindLine(found, matched);
+    const std::string line = FormatFindLine(found, size % 2 == 0);
     FUZZ_CHECK(std::count(line.begin(), line.end(), '\t') == 6);
-    std::string untabbed = line;
-    std::replace(untabbed.begin(), untabbed.end(), '\t', ' ');
-    FUZZ_CHECK(!HasControlByte(untabbed));
+    FUZZ_CHECK(std::count_if(line.begin(), line.end(), IsControl) == 6);  // the tabs alone
     CheckReadBack(line, found, false);
-
-    const std::string json = FormatFindJson(found, matched);
+    const std::string json = FormatFindJson(found, size % 2 == 0);
     FUZZ_CHECK(!HasControlByte(json));
     CheckReadBack(json, found, true);
     return 0;

@@ -7,7 +7,6 @@
 
 #include "fuzz_support.h"
 #include "posts/media_names.h"
-#include "posts/media_resolution.h"
 
 namespace {
 
@@ -21,26 +20,25 @@ bool IsTidyName(std::string_view name) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static constexpr size_t kHeaderLimit = 100 * 1024;
     const auto parts = fuzz::SplitLines(fuzz::AsText(data, size), 3);
     const std::string link(parts[0]);
-    const std::string disposition(parts[1].substr(0, kHeaderLimit));
-    const std::string_view length = parts[2].substr(0, kHeaderLimit);
+    const std::string disposition(parts[1].substr(0, 100 * 1024));
+    const std::string_view length = parts[2].substr(0, 100 * 1024);
 
+    const bool hasSlash = link.find('/') != std::string::npos;
     const std::string name = FileNameFromLink(link);
-    FUZZ_CHECK(link.find('/') != std::string::npos || name.empty());
-    FUZZ_CHECK(IsTidyName(name));
+    FUZZ_CHECK(IsTidyName(name) && (hasSlash || name.empty()));
     // The UTF-8 form may keep what code page 949 lacks; the disk names it.
-    FUZZ_CHECK(link.find('/') != std::string::npos || Utf8FileNameFromLink(link).empty());
+    FUZZ_CHECK(hasSlash || Utf8FileNameFromLink(link).empty());
     for (const bool naver : {false, true}) {
         const std::string name = NameFromDisposition(disposition, naver);
-        FUZZ_CHECK(disposition.find("filename=") != std::string::npos || name.empty());
         FUZZ_CHECK(IsTidyName(name));
+        FUZZ_CHECK(disposition.find("filename=") != std::string::npos || name.empty());
     }
 
     for (const char* page :
          {"http://blog.naver.com/PostView.nhn?blogId=fuzz&logNo=1", "http://fuzz.tistory.com/1"}) {
-        fuzz::FuzzSearch search(disposition, length, "zzz");
+        fuzz::FuzzSearch search({}, disposition, length, "zzz");
         PostContext post;
         post.pageUrl = page;
         post.title = "Post Title";
