@@ -4,6 +4,7 @@
 // input cut into lines, what a valid or tidy text looks like, and a search
 // job whose web answers with the input and which checks every find.
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -49,47 +50,41 @@ inline std::vector<std::string_view> SplitLines(std::string_view input, size_t c
 // Strict UTF-8, decoded here rather than by the converter under test: no
 // overlong forms, surrogates or values beyond U+10FFFF.
 inline bool IsValidUtf8(std::string_view text) {
+    static constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
     for (size_t i = 0, length; i < text.size(); i += length) {
         const auto lead = static_cast<unsigned char>(text[i]);
-        length = lead < 0x80 ? 1 : lead < 0xC2 ? 0 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-        if (length == 0 || lead > 0xF4 || i + length > text.size()) {
-            return false;
-        }
+        length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        bool valid = (lead & 0xC0) != 0x80 && lead < 0xF8;
         char32_t value = length == 1 ? lead : lead & (0x7F >> length);
         for (size_t k = 1; k < length; ++k) {
-            const auto c = static_cast<unsigned char>(text[i + k]);
-            if ((c & 0xC0) != 0x80) {
-                return false;
-            }
+            const auto c = i + k < text.size() ? static_cast<unsigned char>(text[i + k]) : 0;
+            valid = valid && (c & 0xC0) == 0x80;
             value = (value << 6) | (c & 0x3F);
         }
-        if ((length == 3 && value < 0x800) || (length == 4 && value < 0x10000) ||
-            value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
+        if (!valid || value < kLeast[length] || value > 0x10FFFF ||
+            (value >= 0xD800 && value <= 0xDFFF)) {
             return false;
         }
     }
     return true;
 }
 
-// True when no lead byte of a two-byte code page 949 character is cut off.
-inline bool EndsOnCharBoundary(std::string_view text) {
-    size_t i = 0;
-    while (i < text.size()) {
-        i += IsLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;
-    }
-    return i == text.size();
-}
-
 // The code page 949 text with each two-byte character as the one byte 0x80,
 // so that a byte search finds single-byte characters only where they stand.
 inline std::string Characters(std::string_view text) {
     std::string characters;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const bool lead = IsLeadByte(static_cast<unsigned char>(text[i]));
-        characters += lead ? '\x80' : text[i];
-        i += lead ? 1 : 0;
+    for (size_t i = 0; i < text.size();
+         i += IsLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1) {
+        characters += IsLeadByte(static_cast<unsigned char>(text[i])) ? '\x80' : text[i];
     }
     return characters;
+}
+
+// True when no lead byte of a two-byte character is cut off.
+inline bool EndsOnCharBoundary(std::string_view text) {
+    const std::string characters = Characters(text);
+    return characters.size() + std::count(characters.begin(), characters.end(), '\x80') ==
+           text.size();
 }
 
 inline constexpr std::string_view kCapitals = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
@@ -156,9 +151,7 @@ private:
         FUZZ_CHECK(found.type >= FILE_TYPE_MP3 && found.type <= FILE_TYPE_ZIP);
         FUZZ_CHECK(name.size() >= 4 && name.substr(name.size() - 4) == kExtensions[found.type]);
         FUZZ_CHECK(found.size == 0 || found.size >= kSmallestAcceptedSize);
-        if (stopAtFirstFind_) {
-            job_.stopFlag = 1;
-        }
+        job_.stopFlag = stopAtFirstFind_ ? 1 : 0;
     }
 
     SearchJob job_;

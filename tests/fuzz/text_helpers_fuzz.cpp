@@ -11,61 +11,50 @@
 #include "net/address.h"
 #include "net/http_request.h"
 
-namespace {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    using namespace bramix;
+    constexpr size_t npos = std::string_view::npos;
+    const auto parts = fuzz::SplitLines(fuzz::AsText(data, size), 3);
+    const std::string_view pattern = parts[0].substr(0, 256);
+    const std::string_view replacement = parts[1].substr(0, 256);
+    const std::string_view text = parts[2];
 
-using namespace bramix;
-constexpr size_t npos = std::string_view::npos;
-
-void CheckTrimmingAndCoding(std::string_view text, std::string_view pattern) {
     std::string trimmed(text);
     TrimSpaces(trimmed);
     FUZZ_CHECK(fuzz::IsTrimmed(trimmed) && text.find(trimmed) != npos);
-    if (!pattern.empty()) {
-        std::string stripped(text);
-        TrimChar(stripped, pattern[0]);
-        FUZZ_CHECK(text.find(stripped) != npos && (stripped.empty() || stripped[0] != pattern[0]));
-    }
+    const char edge = pattern.empty() ? ' ' : pattern[0];
+    std::string stripped(text);
+    TrimChar(stripped, edge);
+    FUZZ_CHECK(text.find(stripped) != npos && (stripped.empty() || stripped[0] != edge));
+    FUZZ_CHECK(!ParseAddress(text) || text.find("://") != npos);
 
     // Decoding gives the text back, every white space byte as a space.
     const std::string encoded = UrlEncode(std::string(text));
     FUZZ_CHECK(encoded.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
                                          "0123456789-_.+%") == npos);
     std::string spaced(text);
-    for (char& c : spaced) {
-        c = IsSpaceByte(static_cast<unsigned char>(c)) ? ' ' : c;
-    }
-    FUZZ_CHECK(PercentDecode(encoded) == spaced);
-    FUZZ_CHECK(PercentDecode(text).size() <= text.size());
+    std::replace_if(
+        spaced.begin(), spaced.end(), [](char c) { return IsSpaceByte(c); }, ' ');
+    FUZZ_CHECK(PercentDecode(encoded) == spaced && PercentDecode(text).size() <= text.size());
     const std::string wire = EscapeForRequest(text);
-    FUZZ_CHECK(wire.size() >= text.size());
-    for (const char c : wire) {
-        FUZZ_CHECK(static_cast<unsigned char>(c) > 0x20 && static_cast<unsigned char>(c) < 0x7F);
-    }
-    if (ParseAddress(text)) {
-        FUZZ_CHECK(text.find("://") != npos);
-    }
-}
+    FUZZ_CHECK(wire.size() >= text.size() &&
+               std::all_of(wire.begin(), wire.end(), [](char c) { return c > 0x20 && c < 0x7F; }));
 
-void CheckCharacterSearch(std::string_view text, std::string_view pattern,
-                          std::string_view replacement) {
     const size_t found = FindOnCharBoundary(text, pattern);
-    if (found != npos) {
-        FUZZ_CHECK(text.substr(found, pattern.size()) == pattern);
-        FUZZ_CHECK(fuzz::EndsOnCharBoundary(text.substr(0, found)));
-        // The leftmost one; the naive check is kept to short texts.
-        FUZZ_CHECK(text.size() > 4096 || found == 0 ||
-                   FindOnCharBoundary(text.substr(0, found + pattern.size() - 1), pattern) == npos);
-    }
-
+    // The leftmost on a character boundary; the naive check is kept to short texts.
+    FUZZ_CHECK(found == npos ||
+               (text.substr(found, pattern.size()) == pattern &&
+                fuzz::EndsOnCharBoundary(text.substr(0, found)) &&
+                (text.size() > 4096 || found == 0 ||
+                 FindOnCharBoundary(text.substr(0, found + pattern.size() - 1), pattern) == npos)));
     // The index and the character starts answer as the search does.
     const SubstringIndex index(text);
     const CharacterStarts starts(text);
-    const bool replacementFound = FindOnCharBoundary(text, replacement) != npos;
-    FUZZ_CHECK(index.Contains(pattern) == (found != npos) &&
-               starts.Contain(pattern) == (found != npos));
-    FUZZ_CHECK(index.Contains(replacement) == replacementFound &&
-               starts.Contain(replacement) == replacementFound);
-    FUZZ_CHECK(found == npos || index.Contains(text.substr(found)));
+    for (const std::string_view needle :
+         {pattern, replacement, text.substr(std::min(found, text.size()))}) {
+        const bool contained = FindOnCharBoundary(text, needle) != npos;
+        FUZZ_CHECK(index.Contains(needle) == contained && starts.Contain(needle) == contained);
+    }
 
     std::string replaced(text);
     const int count = ReplaceAll(replaced, pattern, replacement);
@@ -81,8 +70,7 @@ void CheckCharacterSearch(std::string_view text, std::string_view pattern,
         std::string repeated(text);
         ReplaceRepeatedly(repeated, pattern, replacement);
         FUZZ_CHECK(FindOnCharBoundary(repeated, pattern) == npos);
-        if (pattern.substr(pattern.size() - replacement.size()) == replacement &&
-            text.size() <= 2048) {
+        if (pattern.ends_with(replacement) && text.size() <= 2048) {
             std::string passes(text);
             while (ReplaceAll(passes, pattern, replacement) > 0) {
             }
@@ -94,20 +82,9 @@ void CheckCharacterSearch(std::string_view text, std::string_view pattern,
     LowerAscii(lowered);
     FUZZ_CHECK(lowered.size() == text.size() &&
                fuzz::Characters(lowered).find_first_of(fuzz::kCapitals) == npos);
-
     std::string bytes(text);
     ReplaceBytes(bytes, pattern, replacement);
     FUZZ_CHECK((bytes == text) ==
                (pattern.empty() || text.find(pattern) == npos || pattern == replacement));
-}
-
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const auto parts = fuzz::SplitLines(fuzz::AsText(data, size), 3);
-    const std::string_view pattern = parts[0].substr(0, 256);
-    const std::string_view replacement = parts[1].substr(0, 256);
-    CheckTrimmingAndCoding(parts[2], pattern);
-    CheckCharacterSearch(parts[2], pattern, replacement);
     return 0;
 }
