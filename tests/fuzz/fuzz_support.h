@@ -138,10 +138,6 @@ private:
         return {FetchResult{}, std::string(disposition_), std::string(length_)};
     }
 
-    // The analyzers report finds alone.
-    void OnRange(int) override { FUZZ_CHECK(false); }
-    void OnPosition(int, int) override { FUZZ_CHECK(false); }
-    void OnEnd() override { FUZZ_CHECK(false); }
     void OnFound(const FoundFile& found) override {
         static constexpr std::string_view kExtensions[] = {"", ".mp3", ".wma", ".zip"};
         const std::string_view name = found.fileName;

@@ -1,6 +1,6 @@
 // Replays inputs through a fuzz target without libFuzzer, for builds with any
-// compiler: every file named, and every file under every folder named (a
-// missing folder and dot files are skipped). Each input must finish within
+// compiler: every file named, and every file under every folder named (dot
+// files and missing folders are skipped). Each input must finish within
 // -timeout=SECONDS (default 2), as a slow input fails a fuzzing run. Other
 // options (libFuzzer's, such as -runs=0) are ignored.
 
@@ -19,32 +19,29 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
-namespace fs = std::filesystem;
-
-// The input under way, for the alarm's message.
-static char g_current[4096];
+static const char* volatile g_current = "";  // the input under way, for the alarm's message
 
 static void OnAlarm(int) {
-    static const char kPrefix[] = "slow input, over the time limit: ";
-    [[maybe_unused]] ssize_t written = write(STDERR_FILENO, kPrefix, sizeof kPrefix - 1);
-    written = write(STDERR_FILENO, g_current, strnlen(g_current, sizeof g_current));
+    static const char kSlow[] = "slow input, over the time limit: ";
+    [[maybe_unused]] ssize_t written = write(STDERR_FILENO, kSlow, sizeof kSlow - 1);
+    written = write(STDERR_FILENO, g_current, std::strlen(g_current));
     _exit(1);
 }
 
 int main(int argc, char** argv) {
+    namespace fs = std::filesystem;
     unsigned timeout = 2;
     std::vector<fs::path> files;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg.rfind("-timeout=", 0) == 0) {
+    for (const std::string& arg : std::vector<std::string>(argv + 1, argv + argc)) {
+        if (arg.starts_with("-timeout=")) {
             timeout = static_cast<unsigned>(std::stoul(arg.substr(9)));
-        } else if (arg[0] != '-' && fs::is_directory(arg)) {
+        } else if (fs::is_directory(arg)) {
             for (const auto& entry : fs::recursive_directory_iterator(arg)) {
-                if (entry.is_regular_file() && entry.path().filename().string()[0] != '.') {
+                if (entry.is_regular_file() && !entry.path().filename().string().starts_with('.')) {
                     files.push_back(entry.path());
                 }
             }
-        } else if (arg[0] != '-' && fs::is_regular_file(arg)) {
+        } else if (fs::is_regular_file(arg)) {
             files.push_back(arg);
         }
     }
@@ -53,7 +50,7 @@ int main(int argc, char** argv) {
     for (const fs::path& file : files) {
         std::ifstream stream(file, std::ios::binary);
         const std::string input(std::istreambuf_iterator<char>(stream), {});
-        std::snprintf(g_current, sizeof g_current, "%s\n", file.c_str());
+        g_current = file.c_str();
         alarm(timeout);
         LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(input.data()), input.size());
         alarm(0);
