@@ -3,6 +3,7 @@
 // keeps the number under 1000, truncated and never rounded up.
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <iterator>
 
@@ -25,18 +26,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const auto* unitName = std::find(std::begin(kUnits), std::end(kUnits), text.substr(space + 1));
     FUZZ_CHECK(unitName != std::end(kUnits));
     const Wide unit = Wide{1} << (10 * (unitName - kUnits + 1));
-    Wide scale = 1;
-    if (const size_t point = digits.find('.'); point != std::string::npos) {
-        for (size_t i = point + 1; i < digits.size(); ++i) {
-            scale *= 10;
-        }
-        digits.erase(point, 1);
-    }
+    const size_t point = std::min(digits.find('.'), digits.size());
+    const Wide scale =
+        static_cast<uint64_t>(std::pow(10, digits.size() - std::min(point + 1, digits.size())));
+    digits.erase(point, 1);
     FUZZ_CHECK(!digits.empty() && digits.find_first_not_of("0123456789") == std::string::npos);
-    FUZZ_CHECK(digits.size() - std::min(digits.find_first_not_of('0'), digits.size()) <= 3);
+    FUZZ_CHECK(digits.find_first_not_of('0') + 3 >= digits.size());
     const Wide shown = std::stoull(digits);
-    FUZZ_CHECK(shown > 0);
-    FUZZ_CHECK(shown * unit <= Wide{value} * scale && Wide{value} * scale < (shown + 1) * unit);
+    FUZZ_CHECK(shown > 0 && shown * unit <= Wide{value} * scale &&
+               Wide{value} * scale < (shown + 1) * unit);
     FUZZ_CHECK(unit == Wide{1} << 60 || Wide{value} < 1000 * unit);
     FUZZ_CHECK(unit == 1024 || Wide{value} >= 1000 * (unit / 1024));
     return 0;

@@ -73,9 +73,9 @@ inline bool IsValidUtf8(std::string_view text) {
 // so that a byte search finds single-byte characters only where they stand.
 inline std::string Characters(std::string_view text) {
     std::string characters;
-    for (size_t i = 0; i < text.size();
-         i += IsLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1) {
-        characters += IsLeadByte(static_cast<unsigned char>(text[i])) ? '\x80' : text[i];
+    for (size_t i = 0; i < text.size(); ++i) {
+        characters += IsLeadByte(text[i]) ? '\x80' : text[i];
+        i += IsLeadByte(text[i]) ? 1 : 0;
     }
     return characters;
 }
@@ -92,8 +92,7 @@ inline constexpr std::string_view kCapitals = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
 // As TrimSpaces leaves a text: no white space character at either end.
 inline bool IsTrimmed(std::string_view text) {
     const std::string characters = Characters(text);
-    return characters.empty() || (!IsSpaceByte(static_cast<unsigned char>(characters.front())) &&
-                                  !IsSpaceByte(static_cast<unsigned char>(characters.back())));
+    return characters.empty() || (!IsSpaceByte(characters[0]) && !IsSpaceByte(characters.back()));
 }
 
 // As TidyText leaves a text: trimmed, single spaces, and no character that is
@@ -106,10 +105,10 @@ inline bool IsTidy(std::string_view text) {
 
 // A search job for `term` on a web where every page is `page` and every file
 // answers 200 with `disposition` and `length` (by default the page's first
-// kilobyte: a real server's header lines are bounded, the page is not). Every
-// find must have its type's extension, an address reported once and a size
-// unknown or large enough. A quarter of the pages, chosen by size, ask for the
-// stop at their first find, after which nothing may be found or fetched.
+// kilobyte: header lines are bounded, pages are not). Every find must have its
+// type's extension, an address reported once and a size unknown or large
+// enough. A quarter of the pages stop at their first find, and must then ask
+// for nothing more.
 class FuzzSearch : private WebClient, private SearchListener {
 public:
     explicit FuzzSearch(std::string_view page, std::string term = Utf8ToAnsi("봄노래"))
@@ -137,15 +136,13 @@ private:
         FUZZ_CHECK(!IsStopped(job_.stopFlag));
         return {FetchResult{}, std::string(disposition_), std::string(length_)};
     }
-
     void OnFound(const FoundFile& found) override {
         static constexpr std::string_view kExtensions[] = {"", ".mp3", ".wma", ".zip"};
         const std::string_view name = found.fileName;
-        FUZZ_CHECK(!IsStopped(job_.stopFlag));
-        FUZZ_CHECK(!found.fileUrl.empty() && !found.pageUrl.empty());
+        FUZZ_CHECK(!IsStopped(job_.stopFlag) && !found.fileUrl.empty() && !found.pageUrl.empty());
         FUZZ_CHECK(reported_.insert(found.fileUrl).second && job_.seenLinks.count(found.fileUrl));
-        FUZZ_CHECK(found.type >= FILE_TYPE_MP3 && found.type <= FILE_TYPE_ZIP);
-        FUZZ_CHECK(name.size() >= 4 && name.substr(name.size() - 4) == kExtensions[found.type]);
+        FUZZ_CHECK(found.type >= FILE_TYPE_MP3 && found.type <= FILE_TYPE_ZIP && name.size() >= 4 &&
+                   name.substr(name.size() - 4) == kExtensions[found.type]);
         FUZZ_CHECK(found.size == 0 || found.size >= kSmallestAcceptedSize);
         job_.stopFlag = stopAtFirstFind_ ? 1 : 0;
     }
