@@ -19,17 +19,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     const std::string utf8 = AnsiToUtf8(input);
     FUZZ_CHECK(utf8.empty() == input.empty() && IsValidUtf8(utf8));
-    if (utf8.find(kReplacement) == std::string::npos && questions(utf8) == questions(input)) {
-        FUZZ_CHECK(Utf8ToAnsi(utf8) == input);
-    }
+    const bool lossless =
+        utf8.find(kReplacement) == std::string::npos && questions(utf8) == questions(input);
+    FUZZ_CHECK(!lossless || Utf8ToAnsi(utf8) == input);
 
     const std::string ansi = Utf8ToAnsi(input);
     FUZZ_CHECK(ansi.empty() == input.empty() && ansi.size() <= input.size());
     const std::string again = AnsiToUtf8(ansi);
     FUZZ_CHECK(again.find(kReplacement) == std::string::npos);
-    if (IsValidUtf8(input) && questions(ansi) == questions(input)) {
-        FUZZ_CHECK(again == input);
-    }
+    FUZZ_CHECK(!IsValidUtf8(input) || questions(ansi) != questions(input) || again == input);
 
     const std::string valid = ValidUtf8(input);
     FUZZ_CHECK(IsValidUtf8(valid) && (valid == input) == IsValidUtf8(input));

@@ -20,13 +20,13 @@ size_t ControlBytes(std::string_view text) {
 void CheckReadBack(const std::string& line, const FoundFile& found, bool keepsControlBytes) {
     const std::optional<FindLineTarget> read = ParseFindLine(line);
     FUZZ_CHECK(read.has_value() == !found.fileUrl.empty());
-    for (const std::string* field : {&found.fileUrl, &found.fileName}) {
-        if (!read || Utf8ToAnsi(AnsiToUtf8(*field)) != *field ||
-            (!keepsControlBytes && ControlBytes(*field) > 0)) {
-            return;  // not expected to come back as it was
-        }
+    const auto comesBack = [keepsControlBytes](const std::string& field) {
+        return Utf8ToAnsi(AnsiToUtf8(field)) == field &&
+               (keepsControlBytes || !ControlBytes(field));
+    };
+    if (read && comesBack(found.fileUrl) && comesBack(found.fileName)) {
+        FUZZ_CHECK(read->fileUrl == found.fileUrl && read->fileName == found.fileName);
     }
-    FUZZ_CHECK(read->fileUrl == found.fileUrl && read->fileName == found.fileName);
 }
 
 }  // namespace

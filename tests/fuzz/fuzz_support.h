@@ -4,6 +4,8 @@
 // input cut into lines, what a valid or tidy text looks like, and a search
 // job whose web answers with the input and which checks every find.
 
+#include <iconv.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -47,26 +49,16 @@ inline std::vector<std::string_view> SplitLines(std::string_view input, size_t c
     return parts;
 }
 
-// Strict UTF-8, decoded here rather than by the converter under test: no
-// overlong forms, surrogates or values beyond U+10FFFF.
+// Strict UTF-8 (no overlong forms, surrogates or values beyond U+10FFFF), as
+// glibc's decoder reads it rather than the program's own scanner.
 inline bool IsValidUtf8(std::string_view text) {
-    static constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
-    for (size_t i = 0, length; i < text.size(); i += length) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-        bool valid = (lead & 0xC0) != 0x80 && lead < 0xF8;
-        char32_t value = length == 1 ? lead : lead & (0x7F >> length);
-        for (size_t k = 1; k < length; ++k) {
-            const auto c = i + k < text.size() ? static_cast<unsigned char>(text[i + k]) : 0;
-            valid = valid && (c & 0xC0) == 0x80;
-            value = (value << 6) | (c & 0x3F);
-        }
-        if (!valid || value < kLeast[length] || value > 0x10FFFF ||
-            (value >= 0xD800 && value <= 0xDFFF)) {
-            return false;
-        }
-    }
-    return true;
+    static const iconv_t decoder = iconv_open("UTF-32LE", "UTF-8");
+    iconv(decoder, nullptr, nullptr, nullptr, nullptr);
+    std::string decoded(text.size() * 4, '\0');
+    char* in = const_cast<char*>(text.data());
+    char* out = decoded.data();
+    size_t inLeft = text.size(), outLeft = decoded.size();
+    return iconv(decoder, &in, &inLeft, &out, &outLeft) == 0 && inLeft == 0;
 }
 
 // The code page 949 text with each two-byte character as the one byte 0x80,
