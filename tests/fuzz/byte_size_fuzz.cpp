@@ -22,10 +22,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(digits == std::to_string(value));
         return 0;
     }
-    static constexpr std::string_view kUnits[] = {"KB", "MB", "GB", "TB", "PB", "EB"};
-    const auto* unitName = std::find(std::begin(kUnits), std::end(kUnits), text.substr(space + 1));
-    FUZZ_CHECK(unitName != std::end(kUnits));
-    const Wide unit = Wide{1} << (10 * (unitName - kUnits + 1));
+    const size_t exponent = std::string_view("KMGTPE").find(text[space + 1]) + 1;
+    FUZZ_CHECK(exponent != 0 && text.substr(space + 2) == "B");
+    const Wide unit = Wide{1} << (10 * exponent);
     const size_t point = std::min(digits.find('.'), digits.size());
     const Wide scale =
         static_cast<uint64_t>(std::pow(10, digits.size() - std::min(point + 1, digits.size())));

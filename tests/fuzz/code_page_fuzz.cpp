@@ -1,8 +1,6 @@
-// Code page 949 <-> UTF-8 on any bytes, read both ways. What must hold:
-// non-empty in, non-empty out; UTF-8 out is valid; 949 out is valid 949 (it
-// converts back without a replacement character) and never longer than its
-// input; text that loses nothing on the way comes back unchanged; ValidUtf8
-// gives valid UTF-8, the input itself when it was.
+// Code page 949 <-> UTF-8 on any bytes, read both ways: non-empty stays
+// non-empty, what comes out is valid, 949 is never longer than its UTF-8, and
+// text that loses nothing on the way comes back unchanged.
 
 #include <algorithm>
 
@@ -13,9 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using fuzz::IsValidUtf8;
     constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
     const std::string_view input = fuzz::AsText(data, size);
-    const auto questions = [](std::string_view text) {
-        return std::count(text.begin(), text.end(), '?');
-    };
+    const auto questions = [](std::string_view text) { return std::ranges::count(text, '?'); };
 
     const std::string utf8 = AnsiToUtf8(input);
     FUZZ_CHECK(utf8.empty() == input.empty() && IsValidUtf8(utf8));

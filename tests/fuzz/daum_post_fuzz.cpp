@@ -1,6 +1,5 @@
-// A Daum post page (UTF-8), fetched at a content address so that a page
-// without frames is analyzed; a page with a main frame is fetched again at the
-// frame's address and is the same page.
+// A Daum post page (UTF-8) at a content address: a page with a main frame is
+// fetched again at the frame's address and is the same page.
 
 #include "fuzz_support.h"
 #include "posts/post_analyzers.h"

@@ -12,21 +12,17 @@
 #include "download/download_plan.h"
 #include "fuzz_support.h"
 
-namespace {
-
 using namespace bramix;
 
 // A plain name of the folder, never hidden, in valid UTF-8, with room for
 // ".part" and nothing a terminal would act on.
-void CheckPlainName(std::string_view name) {
+static void CheckPlainName(std::string_view name) {
     FUZZ_CHECK(!name.empty() && name.size() <= 250 && name.front() != ' ' && name.back() != ' ');
     FUZZ_CHECK(name.find_first_not_of('.') != std::string_view::npos);
     FUZZ_CHECK(name.find('/') == std::string_view::npos && fuzz::IsValidUtf8(name));
     FUZZ_CHECK(std::none_of(name.begin(), name.end(),
                             [](char c) { return IsControlByte(static_cast<unsigned char>(c)); }));
 }
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string input(fuzz::AsText(data, size));

@@ -1,23 +1,19 @@
-// The command line's lines per find, read by `bramix-cli get -`: TAB-separated
-// or JSON. Any line is parsed; then a find made of the input is written in
-// both forms and read back: a TAB line has seven fields, neither form holds a
-// raw control byte, and the address and name come back (the TAB form turns
-// control bytes into spaces). The round trips convert every field a dozen
-// times, so they are left to inputs of up to 64 KiB.
+// The lines per find that `bramix-cli get -` reads. Any line is parsed; a find
+// made of the input is written TAB-separated and as JSON and read back (inputs
+// up to 64 KiB: every field is converted a dozen times). Neither form holds a
+// raw control byte but the TABs, and the address and name come back.
 
 #include "fuzz_support.h"
 #include "results/find_line.h"
 
-namespace {
-
 using namespace bramix;
 
-size_t ControlBytes(std::string_view text) {
+static size_t ControlBytes(std::string_view text) {
     return std::count_if(text.begin(), text.end(),
                          [](char c) { return IsControlByte(static_cast<unsigned char>(c)); });
 }
 
-void CheckReadBack(const std::string& line, const FoundFile& found, bool keepsControlBytes) {
+static void CheckReadBack(const std::string& line, const FoundFile& found, bool keepsControlBytes) {
     const std::optional<FindLineTarget> read = ParseFindLine(line);
     FUZZ_CHECK(read.has_value() == !found.fileUrl.empty());
     const auto comesBack = [keepsControlBytes](const std::string& field) {
@@ -28,8 +24,6 @@ void CheckReadBack(const std::string& line, const FoundFile& found, bool keepsCo
         FUZZ_CHECK(read->fileUrl == found.fileUrl && read->fileName == found.fileName);
     }
 }
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view input = fuzz::AsText(data, size);

@@ -22,15 +22,15 @@
 #include "posts/search_records.h"
 
 // Aborts with the condition that failed; unlike assert, also under NDEBUG.
-#define FUZZ_CHECK(condition)                                                                  \
-    do {                                                                                       \
-        if (!(condition)) {                                                                    \
-            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition); \
-            std::abort();                                                                      \
-        }                                                                                      \
-    } while (false)
+#define FUZZ_CHECK(condition) \
+    ((condition) ? void() : ::bramix::fuzz::Fail(__FILE__, __LINE__, #condition))
 
 namespace bramix::fuzz {
+
+[[noreturn]] inline void Fail(const char* file, int line, const char* condition) {
+    std::fprintf(stderr, "%s:%d: check failed: %s\n", file, line, condition);
+    std::abort();
+}
 
 inline std::string_view AsText(const uint8_t* data, size_t size) {
     return {reinterpret_cast<const char*>(data), size};
@@ -95,12 +95,10 @@ inline bool IsTidy(std::string_view text) {
            characters.find_first_of("\\/:*?\"<>|_+") == std::string::npos;
 }
 
-// A search job for `term` on a web where every page is `page` and every file
-// answers 200 with `disposition` and `length` (by default the page's first
-// kilobyte: header lines are bounded, pages are not). Every find must have its
-// type's extension, an address reported once and a size unknown or large
-// enough. A quarter of the pages stop at their first find, and must then ask
-// for nothing more.
+// A search job for `term` on a web whose every page is `page` and whose files
+// answer 200 with `disposition` and `length` (by default the page's first KiB:
+// header lines are bounded, pages are not). Every find is checked; a quarter
+// of the pages stop at their first find and may then ask for nothing more.
 class FuzzSearch : private WebClient, private SearchListener {
 public:
     explicit FuzzSearch(std::string_view page, std::string term = Utf8ToAnsi("봄노래"))

@@ -1,9 +1,7 @@
-// Names of media files: what a link suggests, what a Content-Disposition
-// value says, and both through ResolveMediaLink with a file probe, on a Naver
-// page (names in code page 949) and on a Tistory page (percent-encoded
-// UTF-8). Input: the link, a line break, the Content-Disposition value, a line
-// break, the Content-Length value; values cut at 100 KiB, the longest header
-// line libcurl accepts.
+// Names from a link and from a Content-Disposition value, and both through
+// ResolveMediaLink on a Naver and a Tistory page. Input: the link, the
+// Content-Disposition and the Content-Length, one a line; the values cut at
+// 100 KiB, the longest header line libcurl accepts.
 
 #include "fuzz_support.h"
 #include "posts/media_names.h"

@@ -1,8 +1,6 @@
-// Replays inputs through a fuzz target without libFuzzer, for builds with any
-// compiler: every file named, and every file under every folder named (dot
-// files and missing folders are skipped). Each input must finish within
-// -timeout=SECONDS (default 2), as a slow input fails a fuzzing run. Other
-// options (libFuzzer's, such as -runs=0) are ignored.
+// Replays the files named and those under the folders named (but dot files)
+// through a fuzz target without libFuzzer, each within -timeout=SECONDS
+// (default 2) as in a fuzzing run; libFuzzer's other options are ignored.
 
 #include <unistd.h>
 

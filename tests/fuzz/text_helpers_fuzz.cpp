@@ -1,8 +1,6 @@
-// The byte and character helpers that markup, addresses and titles go
-// through, and the substring index that long texts are matched with. Input:
-// a pattern line, a replacement line (each cut at 256 bytes: the program's
-// markers and words are short, and a long one costs std::string_view::find
-// the product of the lengths), then the text.
+// The byte and character helpers and the substring index. Input: a pattern
+// line, a replacement line (each cut at 256 bytes, as the program's markers
+// are short: find costs the product of the lengths), then the text.
 
 #include "base/mbcs_text.h"
 #include "base/percent_coding.h"
