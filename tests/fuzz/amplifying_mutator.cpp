@@ -1,8 +1,7 @@
-// libFuzzer's own mutations and, one time in 64, what they hardly ever make:
-// the input grown large by a short slice of it repeated (often from a tag's
-// start) or by random bytes. Work that grows faster than the page (a search
-// restarted at every marker, an index slowed by every different character)
-// shows only on large inputs, and the time limit only catches what is tried.
+// libFuzzer's own mutations and, one time in 64, the input grown large by a
+// short slice of it (often from a tag) repeated, or by random bytes: work that
+// grows faster than the page shows only on large inputs, and the time limit
+// only catches what is tried.
 
 #include <algorithm>
 #include <cstddef>

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <iterator>
 
 #include "base/byte_size.h"
 #include "fuzz_support.h"

@@ -1,7 +1,6 @@
-// Names on disk. SafeFileName of a stem line and an extension line; then the
-// whole input as a find's name (code page 949), made an entry's name and made
-// free in a folder of its own twice: the second call must find the first name
-// taken and choose another. Both must be created in that folder.
+// Names on disk: SafeFileName of a stem line and an extension line; the whole
+// input as a find's name (949) made free twice in a folder of its own, the
+// second time beside the first, both created in that folder.
 
 #include <fcntl.h>
 #include <unistd.h>

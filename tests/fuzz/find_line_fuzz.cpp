@@ -13,18 +13,6 @@ static size_t ControlBytes(std::string_view text) {
                          [](char c) { return IsControlByte(static_cast<unsigned char>(c)); });
 }
 
-static void CheckReadBack(const std::string& line, const FoundFile& found, bool keepsControlBytes) {
-    const std::optional<FindLineTarget> read = ParseFindLine(line);
-    FUZZ_CHECK(read.has_value() == !found.fileUrl.empty());
-    const auto comesBack = [keepsControlBytes](const std::string& field) {
-        return Utf8ToAnsi(AnsiToUtf8(field)) == field &&
-               (keepsControlBytes || !ControlBytes(field));
-    };
-    if (read && comesBack(found.fileUrl) && comesBack(found.fileName)) {
-        FUZZ_CHECK(read->fileUrl == found.fileUrl && read->fileName == found.fileName);
-    }
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view input = fuzz::AsText(data, size);
     const std::optional<FindLineTarget> target = ParseFindLine(input);
@@ -43,11 +31,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     found.type = static_cast<int>(size % 4);
     found.size = static_cast<uint32_t>(size * 2654435761u);
 
-    const std::string line = FormatFindLine(found, size % 2 == 0);
-    FUZZ_CHECK(std::count(line.begin(), line.end(), '\t') == 6 && ControlBytes(line) == 6);
-    CheckReadBack(line, found, false);
-    const std::string json = FormatFindJson(found, size % 2 == 0);
-    FUZZ_CHECK(ControlBytes(json) == 0);
-    CheckReadBack(json, found, true);
+    // The TAB form turns control bytes into spaces; JSON escapes them.
+    for (const bool json : {false, true}) {
+        const std::string line =
+            json ? FormatFindJson(found, size % 2 == 0) : FormatFindLine(found, size % 2 == 0);
+        FUZZ_CHECK(ControlBytes(line) == (json ? 0 : 6) &&
+                   (json || std::ranges::count(line, '\t') == 6));
+        const std::optional<FindLineTarget> read = ParseFindLine(line);
+        FUZZ_CHECK(read.has_value() == !found.fileUrl.empty());
+        const auto comesBack = [json](const std::string& field) {
+            return Utf8ToAnsi(AnsiToUtf8(field)) == field && (json || !ControlBytes(field));
+        };
+        if (read && comesBack(found.fileUrl) && comesBack(found.fileName)) {
+            FUZZ_CHECK(read->fileUrl == found.fileUrl && read->fileName == found.fileName);
+        }
+    }
     return 0;
 }

@@ -36,8 +36,7 @@ inline std::string_view AsText(const uint8_t* data, size_t size) {
     return {reinterpret_cast<const char*>(data), size};
 }
 
-// The first `count - 1` lines of the input, then the rest (which may hold
-// more line breaks). Missing parts are empty.
+// The first `count - 1` lines of the input, then the rest; missing parts empty.
 inline std::vector<std::string_view> SplitLines(std::string_view input, size_t count) {
     std::vector<std::string_view> parts;
     for (size_t end; parts.size() + 1 < count && (end = input.find('\n')) != input.npos;) {
@@ -75,8 +74,7 @@ inline std::string Characters(std::string_view text) {
 // True when no lead byte of a two-byte character is cut off.
 inline bool EndsOnCharBoundary(std::string_view text) {
     const std::string characters = Characters(text);
-    return characters.size() + std::count(characters.begin(), characters.end(), '\x80') ==
-           text.size();
+    return characters.size() + std::ranges::count(characters, '\x80') == text.size();
 }
 
 inline constexpr std::string_view kCapitals = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
@@ -87,8 +85,7 @@ inline bool IsTrimmed(std::string_view text) {
     return characters.empty() || (!IsSpaceByte(characters[0]) && !IsSpaceByte(characters.back()));
 }
 
-// As TidyText leaves a text: trimmed, single spaces, and no character that is
-// unsafe in a file name.
+// As TidyText leaves a text: trimmed, single spaces, nothing unsafe in a name.
 inline bool IsTidy(std::string_view text) {
     const std::string characters = Characters(text);
     return IsTrimmed(text) && characters.find("  ") == std::string::npos &&

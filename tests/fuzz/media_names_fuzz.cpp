@@ -8,6 +8,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace bramix;
+    constexpr size_t npos = std::string::npos;
     const auto parts = fuzz::SplitLines(fuzz::AsText(data, size), 3);
     const std::string link(parts[0]);
     const std::string disposition(parts[1].substr(0, 100 * 1024));
@@ -17,15 +18,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return fuzz::IsTidy(name.substr(0, name.size() < 4 ? 0 : name.size() - 4));
     };
 
-    const bool hasSlash = link.find('/') != std::string::npos;
+    const bool hasSlash = link.find('/') != npos;
     const std::string name = FileNameFromLink(link);
     FUZZ_CHECK(isTidyName(name) && (hasSlash || name.empty()));
     // The UTF-8 form may keep what code page 949 lacks; the disk names it.
     FUZZ_CHECK(hasSlash || Utf8FileNameFromLink(link).empty());
     for (const bool naver : {false, true}) {
         const std::string name = NameFromDisposition(disposition, naver);
-        FUZZ_CHECK(isTidyName(name));
-        FUZZ_CHECK(disposition.find("filename=") != std::string::npos || name.empty());
+        FUZZ_CHECK(isTidyName(name) && (disposition.find("filename=") != npos || name.empty()));
     }
 
     for (const char* page :

@@ -21,8 +21,8 @@ static const char* volatile g_current = "";  // the input under way, for the ala
 
 static void OnAlarm(int) {
     static const char kSlow[] = "slow input, over the time limit: ";
-    [[maybe_unused]] ssize_t written = write(STDERR_FILENO, kSlow, sizeof kSlow - 1);
-    written = write(STDERR_FILENO, g_current, std::strlen(g_current));
+    [[maybe_unused]] const ssize_t a = write(STDERR_FILENO, kSlow, sizeof kSlow - 1),
+                                   b = write(STDERR_FILENO, g_current, std::strlen(g_current));
     _exit(1);
 }
 

@@ -1,6 +1,5 @@
-// Page titles, title cleaning and file-name tidying. Input: a page; when it
-// has a line break, its first line is the search term. A page without a
-// title is cleaned whole, as a post heading would be.
+// Page titles, title cleaning and file-name tidying. Input: a page, after the
+// search term's line if it has a line break; one without a title is cleaned whole.
 
 #include "fuzz_support.h"
 #include "titles/title_cleaning.h"
