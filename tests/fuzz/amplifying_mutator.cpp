@@ -1,12 +1,7 @@
-// libFuzzer's own mutations, and now and then one that byte-level mutations
-// hardly ever make: the input grown large in place, by a short slice of it
-// repeated, or by random bytes. Work that grows faster than the page shows
-// only on large inputs: a search restarted at every marker, a text copied at
-// every removal on long runs of the same markup; an index that slows with
-// every different character on long runs of noise. The per-input time limit
-// can only catch what is tried. A large input costs a few hundred
-// milliseconds under the sanitizers, so this is rare enough to leave most of
-// a run to small inputs.
+// libFuzzer's own mutations and, one time in 64, the input grown large by a
+// short slice of it (often from a tag) repeated, or by random bytes: work that
+// grows faster than the page shows only on large inputs, and the time limit
+// only catches what is tried.
 
 #include <algorithm>
 #include <cstddef>
@@ -23,32 +18,22 @@ extern "C" size_t LLVMFuzzerCustomMutator(uint8_t* data, size_t size, size_t max
         return LLVMFuzzerMutate(data, size, maxSize);
     }
     size_t start = random() % size;
-    // Markup repeats from a tag's start more often than from anywhere.
-    if (random() % 2 == 0) {
-        const auto* tag = static_cast<const uint8_t*>(memrchr(data, '<', start + 1));
-        start = tag != nullptr ? static_cast<size_t>(tag - data) : start;
-    }
+    const auto* tag = static_cast<const uint8_t*>(memrchr(data, '<', start + 1));
+    start = random() % 2 == 0 && tag != nullptr ? static_cast<size_t>(tag - data) : start;
     const size_t length = 1 + random() % std::min<size_t>(size - start, 64);
-    // Mostly a few kilobytes: enough for every loop to run past the counts
-    // that coverage tells apart, so that the large inputs add little to the
-    // corpus and slow later mutations less.
+    // Mostly a few kilobytes: past the loop counts coverage tells apart, and
+    // cheap enough to keep the corpus quick.
     static constexpr size_t kSizes[] = {4096, 4096, 65536, SIZE_MAX};
     const size_t target = std::min(maxSize, kSizes[random() % std::size(kSizes)]);
     if (target < size + length) {
         return LLVMFuzzerMutate(data, size, maxSize);
     }
     const size_t copies = (target - size) / length;
-    const size_t tail = start + length;
-    std::memmove(data + tail + copies * length, data + tail, size - tail);
+    uint8_t* const slice = data + start;
+    std::memmove(slice + length * (copies + 1), slice + length, size - start - length);
     const bool noise = random() % 4 == 0;
-    for (size_t i = 1; i <= copies; ++i) {
-        uint8_t* copy = data + start + i * length;
-        if (noise) {
-            std::generate(copy, copy + length,
-                          [&random] { return static_cast<uint8_t>(random()); });
-        } else {
-            std::memcpy(copy, data + start, length);
-        }
+    for (size_t i = length; i < length * (copies + 1); ++i) {
+        slice[i] = noise ? static_cast<uint8_t>(random()) : slice[i % length];
     }
     return size + copies * length;
 }

@@ -1,95 +1,44 @@
-// Names on disk. SafeFileName of a stem line and an extension line; then the
-// whole input as a find's name (code page 949), made an entry's name to save
-// under and made free in a folder of this process, twice: the second call
-// must find the first name taken and choose another. Every name must be
-// creatable in the folder.
+// Names on disk: SafeFileName of a stem line and an extension line; the whole
+// input as a find's name (949) made free twice in a folder of its own, the
+// second time beside the first, both created in that folder.
 
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <filesystem>
 
-#include "base/text_helpers.h"
 #include "download/disk_names.h"
 #include "download/download_plan.h"
 #include "fuzz_support.h"
 
-namespace {
-
 using namespace bramix;
 
-bool IsControl(char c) {
-    return IsControlByte(static_cast<unsigned char>(c));
+// A plain name of the folder, never hidden, in valid UTF-8, with room for
+// ".part" and nothing a terminal would act on.
+static void CheckPlainName(std::string_view name) {
+    FUZZ_CHECK(!name.empty() && name.size() <= 250 && name.front() != ' ' && name.back() != ' ');
+    FUZZ_CHECK(name.find_first_not_of('.') != std::string_view::npos);
+    FUZZ_CHECK(name.find('/') == std::string_view::npos && fuzz::IsValidUtf8(name));
+    FUZZ_CHECK(std::none_of(name.begin(), name.end(),
+                            [](char c) { return IsControlByte(static_cast<unsigned char>(c)); }));
 }
-
-// A plain name of this folder, as the file system takes it, in valid UTF-8,
-// with room for ".part" and nothing a terminal would act on.
-void CheckPlainName(std::string_view name) {
-    FUZZ_CHECK(!name.empty() && name.size() <= 250);
-    FUZZ_CHECK(name.find_first_not_of('.') != std::string_view::npos);  // nothing hidden
-    FUZZ_CHECK(fuzz::IsValidUtf8(name));
-    FUZZ_CHECK(name.find('/') == std::string_view::npos);
-    FUZZ_CHECK(std::none_of(name.begin(), name.end(), IsControl));
-    FUZZ_CHECK(name.front() != ' ' && name.back() != ' ');
-}
-
-// A folder of this process's own, removed when it ends normally.
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        char pattern[] = "/tmp/bramix-fuzz-names-XXXXXX";
-        FUZZ_CHECK(mkdtemp(pattern) != nullptr);
-        path_ = pattern;
-    }
-    ~ScratchFolder() { std::filesystem::remove_all(path_); }
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
-
-const std::string& Folder() {
-    static const ScratchFolder folder;
-    return folder.path();
-}
-
-// The path of a free name for a find's name, which is then created.
-std::string TakeFreePath(const std::string& findName) {
-    const std::string leaf =
-        FreeFileName(Folder(), EntryForFind(findName, "", "http://h/").diskName, 4242);
-    CheckPlainName(leaf);
-    const std::string path = Folder() + "/" + leaf;
-    const int file = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
-    FUZZ_CHECK(file >= 0);
-    close(file);
-    return path;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const std::string_view input = fuzz::AsText(data, size);
+    const std::string input(fuzz::AsText(data, size));
     const auto parts = fuzz::SplitLines(input, 2);
-    const std::string stem(parts[0]);
-    const std::string extension(parts[1]);
-    const std::string safe = SafeFileName(stem, extension);
-    CheckPlainName(safe);
-    // An extension that needs no mending is kept whole.
-    const bool plainExtension =
-        extension.size() <= 64 && fuzz::IsValidUtf8(extension) &&
-        extension.find('/') == std::string::npos &&
-        std::none_of(extension.begin(), extension.end(), IsControl) &&
-        (extension.empty() || (extension.front() != ' ' && extension.back() != ' '));
-    if (plainExtension) {
-        FUZZ_CHECK(safe.size() >= extension.size() &&
-                   safe.compare(safe.size() - extension.size(), extension.size(), extension) == 0);
-    }
+    CheckPlainName(SafeFileName(std::string(parts[0]), std::string(parts[1])));
 
-    const std::string firstPath = TakeFreePath(std::string(input));
-    const std::string secondPath = TakeFreePath(std::string(input));
-    FUZZ_CHECK(firstPath != secondPath);
-    unlink(firstPath.c_str());
-    unlink(secondPath.c_str());
+    char folder[] = "/tmp/bramix-fuzz-names-XXXXXX";
+    FUZZ_CHECK(mkdtemp(folder) != nullptr);
+    for (int i = 0; i < 2; ++i) {
+        const std::string leaf =
+            FreeFileName(folder, EntryForFind(input, "", "http://h/").diskName, 4242);
+        CheckPlainName(leaf);
+        const int file = open((folder + ("/" + leaf)).c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+        FUZZ_CHECK(file >= 0 && close(file) == 0);
+    }
+    const std::filesystem::directory_iterator entries(folder);
+    FUZZ_CHECK(std::distance(begin(entries), end(entries)) == 2);
+    std::filesystem::remove_all(folder);
     return 0;
 }

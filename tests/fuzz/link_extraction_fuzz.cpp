@@ -6,7 +6,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view page = bramix::fuzz::AsText(data, size);
-    bramix::fuzz::FuzzSearch search(page, "zzz", bramix::fuzz::StopAtFirstFind(page));
+    bramix::fuzz::FuzzSearch search(page, "zzz");
     bramix::PostContext post;
     post.pageUrl = "http://fuzz.example.com/post/1";
     post.html = page;

@@ -1,8 +1,5 @@
-// Page titles, title cleaning and file-name tidying. Input: a page; when it
-// has a line break, its first line is the search term. A page without a
-// title is cleaned whole, as a post heading would be.
-
-#include <optional>
+// Page titles, title cleaning and file-name tidying. Input: a page, after the
+// search term's line if it has a line break; one without a title is cleaned whole.
 
 #include "fuzz_support.h"
 #include "titles/title_cleaning.h"
@@ -11,17 +8,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace bramix;
     const std::string_view input = fuzz::AsText(data, size);
     const size_t lineEnd = input.find('\n');
-    std::optional<std::string_view> term;
-    std::string_view page = input;
-    if (lineEnd != std::string_view::npos) {
-        term = input.substr(0, lineEnd);
-        page = input.substr(lineEnd + 1);
-    }
+    const auto term = lineEnd == input.npos
+                          ? std::nullopt
+                          : std::optional<std::string_view>(input.substr(0, lineEnd));
+    const std::string_view page = term ? input.substr(lineEnd + 1) : input;
 
     const std::string raw = ExtractPageTitle(page);
-    if (!raw.empty()) {
-        FUZZ_CHECK(page.find("<title>" + raw + "</title>") != std::string_view::npos);
-    }
+    FUZZ_CHECK(raw.empty() || page.find("<title>" + raw + "</title>") != page.npos);
     std::string title = raw.empty() ? std::string(page) : raw;
     CleanTitle(title, term);
     FUZZ_CHECK(fuzz::IsTidy(title));
@@ -29,8 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The stem tidied, the four-byte extension kept.
     std::string name(page);
     TidyFileName(name);
-    FUZZ_CHECK(name.size() >= std::min<size_t>(page.size(), 4));
-    FUZZ_CHECK(fuzz::IsTidy(
-        std::string_view(name).substr(0, name.size() - std::min<size_t>(page.size(), 4))));
+    const size_t extension = std::min<size_t>(page.size(), 4);
+    FUZZ_CHECK(name.size() >= extension && fuzz::IsTidy(name.substr(0, name.size() - extension)));
     return 0;
 }
