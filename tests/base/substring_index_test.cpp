@@ -23,8 +23,9 @@ TEST(SubstringIndexTest, AnswersAsASearchOnCharacterBoundariesDoes) {
         many += c;
     }
     std::mt19937 random(11);
-    for (const auto& [alphabet, longestText, rounds] :
+    for (const auto& [letters, longestText, rounds] :
          {std::tuple(few, 16, 3000), std::tuple(many, 300, 300)}) {
+        const std::string& alphabet = letters;  // clang 14 captures no bindings
         auto draw = [&](size_t most) {
             std::string text;
             for (size_t i = random() % (most + 1); i > 0; --i) {
