@@ -281,7 +281,6 @@ void DownloadQueue::Finish(DownloadEntry& entry, DownloadState state) {
     if (stat(entry.path.c_str(), &info) == 0) {
         entry.savedSize = static_cast<uint64_t>(info.st_size);
     }
-    ++completed_;
 }
 
 void DownloadQueue::RecordFailure(DownloadEntry& entry) {
@@ -357,15 +356,18 @@ bool DownloadQueue::StopOffersStart() const {
     return mode_ == Mode::Resting || mode_ == Mode::Starting;
 }
 
+int DownloadQueue::completed() const {
+    return static_cast<int>(std::count_if(entries_.begin(), entries_.end(), [](const auto& entry) {
+        return entry.state == DownloadState::Done;
+    }));
+}
+
 void DownloadQueue::RemoveRow(int row) {
     queue_.erase(std::remove(queue_.begin(), queue_.end(), row), queue_.end());
     for (int& queued : queue_) {
         if (queued > row) {
             --queued;
         }
-    }
-    if (entries_[row].state == DownloadState::Done) {
-        --completed_;
     }
     entries_.erase(entries_.begin() + row);
 }

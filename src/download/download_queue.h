@@ -131,7 +131,8 @@ public:
 
     const std::vector<DownloadEntry>& entries() const { return entries_; }
     const std::string& folder() const { return folder_; }
-    int completed() const { return completed_; }
+    // The entries that are done.
+    int completed() const;
     bool downloading() const { return worker_.joinable(); }
     // The row of the running download, or -1.
     int runningRow() const { return downloading() && !queue_.empty() ? queue_.front() : -1; }
@@ -191,7 +192,6 @@ private:
 
     std::vector<DownloadEntry> entries_;
     std::deque<int> queue_;  // rows still to fetch; the head runs or runs next
-    int completed_ = 0;
     int maxAttempts_ = 0;
     std::function<std::chrono::milliseconds(int)> retryPauses_ = RetryPause;
     int endsSinceRemoval_ = 0;  // attempts ended since done entries were last removed

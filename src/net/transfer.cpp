@@ -5,6 +5,14 @@
 
 namespace bramix {
 
+namespace {
+
+// How long a transfer may wait on the network before it looks at its stop
+// flag: well inside the half second a stop may take.
+constexpr int kPollMs = 100;
+
+}  // namespace
+
 std::optional<uint64_t> ParseByteCount(std::string_view text) {
     if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos) {
         return std::nullopt;

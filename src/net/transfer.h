@@ -22,10 +22,6 @@
 
 namespace bramix {
 
-// How long a transfer may wait on the network before it looks at its stop
-// flag: well inside the half second a stop may take.
-inline constexpr int kPollMs = 100;
-
 // A decimal number of bytes; a number too large for 64 bits reads as the
 // largest, which no transfer can match. Empty for anything but digits.
 std::optional<uint64_t> ParseByteCount(std::string_view text);
@@ -67,7 +63,7 @@ public:
     using ProgressHook = std::function<void()>;
 
     // `stop`, when given, ends the transfer and every wait of it within
-    // kPollMs of being set; it must outlive the transfer.
+    // 100 ms of being set; it must outlive the transfer.
     CurlTransfer(const StopFlag* stop, BodySink sink, ProgressHook progress = {});
     ~CurlTransfer();
     CurlTransfer(const CurlTransfer&) = delete;
