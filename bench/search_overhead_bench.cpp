@@ -3,15 +3,11 @@
 // everything else is overhead, which should stay under 5% of the pauses. The
 // search's peak resident memory should stay under 40 MB.
 
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "cli_search.h"
 #include "stand_in_web.h"
 #include "world.h"
 
@@ -44,13 +40,6 @@ std::string BenchWorld() {
     return world;
 }
 
-bool IsPostStart(const std::string& url) {
-    return (url.find(".tistory.com/") != std::string::npos &&
-            url.find("cfile") == std::string::npos) ||
-           url.find("/PostView.nhn?") != std::string::npos ||
-           (url.rfind("http://blog.daum.net/", 0) == 0 && url.find("/_blog/") == std::string::npos);
-}
-
 }  // namespace
 
 int main() {
@@ -61,38 +50,22 @@ int main() {
     web.Start();
     setenv("http_proxy", web.ProxyUrl().c_str(), 1);
 
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t child = fork();
-    if (child == 0) {
-        if (freopen("/dev/null", "w", stdout) == nullptr) {
-            _exit(127);
-        }
-        execl(BRAMIX_CLI, BRAMIX_CLI, "search", "노래", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(child, &status, 0, &usage);
-    const double wall =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const CliRun run = RunCli({"search", "노래"});
     web.Stop();
 
     int posts = 0;
     int passes = 0;
     for (const std::string& url : web.RequestedUrls()) {
-        posts += IsPostStart(url) ? 1 : 0;
+        posts += KindOf(url) == RequestKind::Post ? 1 : 0;
         passes += url.find("as_sitesearch=tistory.com") != std::string::npos ? 1 : 0;
     }
     const double pauses = posts * 0.4;
-    const double overhead = (wall - pauses) / pauses;
-    const double peakMegabytes = usage.ru_maxrss / 1024.0;
+    const double overhead = (run.wallSeconds - pauses) / pauses;
     std::printf("passes run:           %d\n", passes);
     std::printf("posts analysed:       %d\n", posts);
     std::printf("mandated pauses:      %.2f s\n", pauses);
-    std::printf("wall time:            %.2f s\n", wall);
+    std::printf("wall time:            %.2f s\n", run.wallSeconds);
     std::printf("overhead:             %.2f%% (budget 5%%)\n", overhead * 100);
-    std::printf("peak resident memory: %.1f MB (budget 40 MB)\n", peakMegabytes);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 && overhead <= 0.05 && peakMegabytes < 40
-               ? 0
-               : 1;
+    std::printf("peak resident memory: %.1f MB (budget 40 MB)\n", run.peakMegabytes);
+    return run.succeeded && overhead <= 0.05 && run.peakMegabytes < 40 ? 0 : 1;
 }

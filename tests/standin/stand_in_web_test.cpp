@@ -42,6 +42,11 @@ TEST_F(StandInWebTest, AnswersAndRecordsEachRequestByItsAbsoluteAddress) {
     EXPECT_EQ(requests[1].url, "http://b.example.com/x");
     EXPECT_EQ(requests[1].Header("x-probe"), "1");
     EXPECT_FALSE(requests[1].HasHeader("REMOTE_ADDR"));
+    // A latency holds each answer at least that long.
+    web_.SetLatency(std::chrono::milliseconds(200));
+    const auto asked = std::chrono::steady_clock::now();
+    EXPECT_EQ(Get("a.example.com", "/x")->body, "from a");
+    EXPECT_GE(std::chrono::steady_clock::now() - asked, std::chrono::milliseconds(200));
 }
 
 TEST_F(StandInWebTest, SendsRedirectsUnaskedGzipAndCutBodies) {

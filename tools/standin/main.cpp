@@ -2,7 +2,8 @@
 // address it prints, and the program's requests reach it instead of the
 // internet.
 //
-//   bramix-standin [--port=N] [--world FILE] [--page URL FILE]... [--size URL BYTES]...
+//   bramix-standin [--port=N] [--latency=MS] [--world FILE] [--page URL FILE]...
+//                  [--size URL BYTES]...
 
 #include <csignal>
 #include <cstdio>
@@ -25,8 +26,8 @@ void OnSignal(int) {
 }
 
 int Usage() {
-    std::cerr << "usage: bramix-standin [--port=N] [--world FILE] [--page URL FILE]... "
-                 "[--size URL BYTES]...\n";
+    std::cerr << "usage: bramix-standin [--port=N] [--latency=MS] [--world FILE] "
+                 "[--page URL FILE]... [--size URL BYTES]...\n";
     return 2;
 }
 
@@ -40,6 +41,14 @@ int main(int argc, char** argv) {
         const std::string arg = argv[i];
         if (arg.rfind("--port=", 0) == 0) {
             port = std::atoi(arg.c_str() + 7);
+        } else if (arg.rfind("--latency=", 0) == 0) {
+            // Milliseconds held before each answer, as a round trip to a
+            // distant server.
+            const int latency = std::atoi(arg.c_str() + 10);
+            if (latency < 0) {
+                return Usage();
+            }
+            web.SetLatency(std::chrono::milliseconds(latency));
         } else if (arg == "--world" && i + 1 < argc) {
             try {
                 world = standin::World::Load(argv[++i]);

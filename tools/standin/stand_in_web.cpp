@@ -88,6 +88,9 @@ StandInWeb::StandInWeb() : server_(std::make_unique<httplib::Server>()) {
         }
         // Ranges are the reply's to honour or not, as a server's would be.
         const_cast<httplib::Request&>(request).ranges.clear();
+        if (latencyMs_ > 0) {
+            bramix::WaitUnlessStopped(stopping_, std::chrono::milliseconds(latencyMs_));
+        }
         const std::optional<Reply> reply = ReplyFor(recorded);
         if (reply && reply->stallBeforeHeaders) {
             while (bramix::WaitUnlessStopped(stopping_, std::chrono::seconds(1))) {

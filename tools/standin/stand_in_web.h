@@ -59,6 +59,9 @@ public:
     // `url` is absolute, as the program requests it.
     void Set(const std::string& url, Reply reply);
     void SetFallback(Fallback fallback);
+    // Holds every answer this long after its request came, as a distant
+    // server would (a round trip); a stop ends the hold.
+    void SetLatency(std::chrono::milliseconds latency) { latencyMs_ = latency.count(); }
 
     std::vector<RecordedRequest> Requests() const;
     std::vector<std::string> RequestedUrls() const;
@@ -81,6 +84,7 @@ private:
     int port_ = 0;
     bramix::StopFlag stopping_{0};
     std::atomic<uint64_t> bodyBytesSent_{0};
+    std::atomic<int64_t> latencyMs_{0};
 
     mutable std::mutex mutex_;
     std::vector<std::pair<std::string, Reply>> replies_;
