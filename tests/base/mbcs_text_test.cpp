@@ -46,32 +46,30 @@ TEST(MbcsTextTest, ReplacesAndLowerCasesOnlyWhereACharacterStarts) {
 }
 
 // Whole passes until nothing changes, as the rule reads, are the reference
-// for the one-pass version.
+// for the one-pass version: on random texts of the patterns' own bytes and a
+// lead byte whose next byte looks like them, and on a long run in one pass.
 TEST(MbcsTextTest, ReplacingRepeatedlyReachesWhatRepeatedPassesReach) {
-    auto passes = [](std::string text, std::string_view from, std::string_view to) {
-        while (ReplaceAll(text, from, to) > 0) {
-        }
-        return text;
-    };
+    // clang-format off
     const std::pair<std::string_view, std::string_view> patterns[] = {
-        {"  ", " "}, {"!!", "!"},     {"--", "-"},          {"~~", "~"},
-        {"&&", "&"}, {"....", "..."}, {"amp;amp;", "amp;"}, {"[1].", "."}};
-    // The patterns' own bytes and a lead byte whose next byte looks like them.
-    const char alphabet[] = {' ', '!', '-', '~', '&', '.', 'a',
-                             'm', 'p', ';', '[', '1', ']', '\xB0'};
+        {"  ", " "}, {"!!", "!"}, {"--", "-"}, {"~~", "~"}, {"&&", "&"}, {"....", "..."},
+        {"amp;amp;", "amp;"}, {"[1].", "."}};
+    // clang-format on
+    const std::string_view alphabet = " !-~&.amp;[1]\xB0";
     std::mt19937 random(7);
     for (int round = 0; round < 20000; ++round) {
         std::string text;
         for (size_t i = random() % 24; i > 0; --i) {
-            text += alphabet[random() % sizeof alphabet];
+            text += alphabet[random() % alphabet.size()];
         }
         for (const auto& [from, to] : patterns) {
             std::string once = text;
+            std::string passes = text;
             ReplaceRepeatedly(once, from, to);
-            ASSERT_EQ(once, passes(text, from, to)) << text << " / " << from;
+            while (ReplaceAll(passes, from, to) > 0) {
+            }
+            ASSERT_EQ(once, passes) << text << " / " << from;
         }
     }
-    // One pass over a long run, not one per occurrence.
     std::string text;
     for (int i = 0; i < 60000; ++i) {
         text += "[1]";
