@@ -10,7 +10,6 @@
 
 #include "net/network_setup.h"
 #include "stand_in_web.h"
-#include "support/unanswered_port.h"
 #include "ui/bramix_dialog.h"
 #include "ui/download_list_view.h"
 #include "ui/korean_qt_texts.h"
@@ -54,7 +53,8 @@ private slots:
     void initTestCase() {
         world_ = standin::World::Parse(kWorld);
         web_.SetFallback([this](const standin::RecordedRequest& request) {
-            return request.url == kFailingFile ? standin::Status(404) : world_.Answer(request);
+            return failing_ && request.url == kFailingFile ? standin::Status(404)
+                                                           : world_.Answer(request);
         });
         web_.Set("http://slow.tistory.com/4", standin::StallAfterHeaders());
         web_.Set("http://cfile5.uf.tistory.com/attach/S1",
@@ -74,6 +74,7 @@ private slots:
     // Undoes what any test changed, also when it failed half-way.
     void cleanup() {
         dialog_.reset();
+        failing_ = false;
         QDesktopServices::unsetUrlHandler("file");
         folder_.reset();
     }
@@ -91,9 +92,12 @@ private:
         const auto items = Find<QTreeWidget>(IDC_RESULTS)->findItems(U(name), Qt::MatchExactly);
         return items.size() == 1 ? items[0] : nullptr;
     }
-    int Requested(const std::string& url) const {
+    // How many requests asked for an address that holds `part`.
+    int Requested(const std::string& part) const {
         const auto urls = web_.RequestedUrls();
-        return static_cast<int>(std::count(urls.begin(), urls.end(), url));
+        return static_cast<int>(std::count_if(
+            urls.begin(), urls.end(),
+            [&](const std::string& url) { return url.find(part) != std::string::npos; }));
     }
     void Search(const char* utf8) {
         Find<QComboBox>(IDC_QUERY)->setEditText(U(utf8));
@@ -140,27 +144,19 @@ private:
 
     standin::World world_;
     standin::StandInWeb web_;
+    std::atomic<bool> failing_{false};  // kFailingFile answers 404
     std::optional<QTemporaryDir> folder_;
     std::unique_ptr<BramixDialog> dialog_;
     QList<QUrl> opened_;
 };
 
 void DialogTest::searchFillsTheResults() {
-    // No service answers: the list says so, and why, until the next search.
     auto* results = Find<ReportView>(IDC_RESULTS);
-    setenv("http_proxy", testing::RefusedPortUrl().c_str(), 1);
     Search("봄노래");
-    QTRY_VERIFY_WITH_TIMEOUT(!dialog_->searching(), 20000);
-    QVERIFY2(results->emptyText().contains("transfer error"), qPrintable(results->emptyText()));
-    setenv("http_proxy", web_.ProxyUrl().c_str(), 1);
-    Search("봄노래");
-    QCOMPARE(results->emptyText(), QString());
-    QCOMPARE(Find<QPushButton>(IDC_SEARCH)->text(), U("중지(&S)"));
     QVERIFY(Find(IDC_PROGRESS)->isVisible());
+    QCOMPARE(Find<QPushButton>(IDC_SEARCH)->text(), U("중지(&S)"));
     // Enter stops the search under way and starts it afresh.
-    const std::string firstPage =
-        "http://www.google.co.kr/search?as_q=%EB%B4%84%EB%85%B8%EB%9E%98+mp3&num=10&as_sitesearch="
-        "tistory.com&start=0";
+    const std::string firstPage = "as_sitesearch=tistory.com&start=0";
     QTRY_COMPARE(Requested(firstPage), 1);
     QTest::keyClick(Find<QComboBox>(IDC_QUERY)->lineEdit(), Qt::Key_Return);
     QTRY_COMPARE_WITH_TIMEOUT(Requested(firstPage), 2, 20000);
@@ -171,11 +167,7 @@ void DialogTest::searchFillsTheResults() {
     auto* downloads = Find<DownloadListView>(IDC_DOWNLOADS);
     auto* home = Find<LinkLabel>(IDC_HOME_LINK);
     const int sizeText = results->fontMetrics().horizontalAdvance(U("1023 바이트"));
-    const struct {
-        const char* what;
-        QVariant got;
-        QVariant expected;
-    } values[] = {
+    const std::tuple<const char*, QVariant, QVariant> values[] = {
         {"title without a version record", dialog_->windowTitle(), U("Bramix v0.0.0.0")},
         {"search button", Find<QPushButton>(IDC_SEARCH)->text(), U("검색(&S)")},
         {"progress shown", Find(IDC_PROGRESS)->isVisible(), false},
@@ -201,9 +193,8 @@ void DialogTest::searchFillsTheResults() {
         {"intro text", Find<LinkLabel>(IDC_INTRO_LINK)->text(), U("Bramix 소개, 사용법")},
         {"home tooltip", home->toolTip(), U("file:///guide.html")},
     };
-    for (const auto& value : values) {
-        QVERIFY2(value.got == value.expected,
-                 qPrintable(U(value.what) + ": " + value.got.toString()));
+    for (const auto& [what, got, expected] : values) {
+        QVERIFY2(got == expected, qPrintable(U(what) + ": " + got.toString()));
     }
 
     // A cut-off name shows whole in its tooltip.
@@ -212,16 +203,16 @@ void DialogTest::searchFillsTheResults() {
     results->header()->resizeSection(0, 40);
     QCOMPARE(results->TipAt(inName), U("봄노래 라이브"));
 
-    // The lists follow the window; shared columns keep their share.
+    // The lists follow the window, sharing one place; shared columns keep their
+    // share; the window never gets smaller than at initialisation.
     const QSize start = dialog_->size();
     const QSize list = results->size();
     dialog_->resize(start.width() * 2, start.height() + 100);
     QCOMPARE(results->header()->sectionSize(0), 600);
     QCOMPARE(results->size(), list + QSize(start.width(), 100));
     QCOMPARE(downloads->geometry(), results->geometry());
-    QCOMPARE(Find(IDC_STOP_DOWNLOAD)->geometry(), Find(IDC_DOWNLOAD_SELECTED)->geometry());
-    dialog_->resize(10, 10);  // never below the size at initialisation
-    QVERIFY(dialog_->width() > 10 && dialog_->size() == dialog_->minimumSize());
+    dialog_->resize(10, 10);
+    QCOMPARE(dialog_->size(), dialog_->minimumSize());
 
     // The links light up under the mouse and open the guide.
     QDesktopServices::setUrlHandler("file", this, "openFile");
@@ -229,7 +220,7 @@ void DialogTest::searchFillsTheResults() {
     QTRY_VERIFY(home->hovered() && home->font().underline());
     QCOMPARE(home->palette().color(QPalette::WindowText), QColor(255, 0, 0));
     QTest::mouseMove(dialog_.get(), QPoint(1, 1));
-    QTRY_VERIFY_WITH_TIMEOUT(!home->hovered() && !home->font().underline(), 1000);
+    QTRY_VERIFY_WITH_TIMEOUT(!home->hovered() && !home->font().underline(), 1000);  // 100 ms ticks
     home->SetUnderline(1);  // always underlined, hovered or not
     QVERIFY(home->font().underline());
     QTest::mouseClick(Find(IDC_INTRO_LINK), Qt::LeftButton);
@@ -238,7 +229,7 @@ void DialogTest::searchFillsTheResults() {
 
 void DialogTest::escapeStopsTheSearchAtOnce() {
     Search("느린노래 둘");  // one post, which never loads
-    QTRY_COMPARE_WITH_TIMEOUT(Requested("http://slow.tistory.com/4"), 1, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(Requested("slow.tistory.com/4"), 1, 10000);
     auto* query = Find<QComboBox>(IDC_QUERY)->lineEdit();
     QTest::keyClick(query, Qt::Key_Escape);
     QVERIFY(!Find(IDC_SEARCH)->isEnabled());                // until the job has ended
@@ -260,6 +251,7 @@ void DialogTest::downloadsQueuedFinds() {
              (QStringList{U("다운로드"), U("링크 주소 복사"), U("글 열기")}));
     QCOMPARE(QGuiApplication::clipboard()->text(), U("http://cfile5.uf.tistory.com/attach/A1"));
     WithMenu(results, 0, 0);
+    failing_ = true;
     Download(results->indexOfTopLevelItem(Row("봄노래 짧게")));
     QTRY_COMPARE_WITH_TIMEOUT(downloads->topLevelItem(0)->text(3), U("완료"), 10000);
     QTRY_VERIFY(downloads->topLevelItem(1)->text(3).startsWith(U("재시도 ")));
@@ -278,7 +270,6 @@ void DialogTest::downloadsQueuedFinds() {
     QTest::mouseClick(Find(IDC_REMOVE_DONE), Qt::LeftButton);
     QCOMPARE(downloads->topLevelItemCount(), 1);
     QVERIFY(QFile::exists(folder_->filePath(U("봄노래.mp3"))));  // the file stays; the row goes
-    QCOMPARE(WithMenu(downloads, 0).value(0), U("파일 열기 (off)"));
     downloads->topLevelItem(0)->setSelected(true);
     QTest::keyClick(downloads, Qt::Key_Delete);
     QTRY_COMPARE(downloads->topLevelItemCount(), 0);
@@ -296,14 +287,6 @@ void DialogTest::closingWhileSearchingAndDownloadingIsQuick() {
         // The first post gives a find; the second hangs the search.
         QTRY_COMPARE_WITH_TIMEOUT(Find<QTreeWidget>(IDC_RESULTS)->topLevelItemCount(), 1, 10000);
         Download(0);
-        auto* downloads = Find<DownloadListView>(IDC_DOWNLOADS);
-        if (round == 0) {  // its row's tooltip tells the progress, the time left among it
-            QTRY_VERIFY_WITH_TIMEOUT(downloads->topLevelItem(0)->toolTip(0).contains(U("초 남음")),
-                                     10000);
-            dialog_->ShowTab(1);
-            const QRect cell = downloads->visualItemRect(downloads->topLevelItem(0));
-            QCOMPARE(downloads->TipAt(cell.center()), downloads->topLevelItem(0)->toolTip(0));
-        }
         QTRY_VERIFY(dialog_->downloads().downloading());
         QVERIFY(dialog_->searching());
         QElapsedTimer sinceClose;
