@@ -10,6 +10,7 @@
 
 #include "net/network_setup.h"
 #include "stand_in_web.h"
+#include "support/unanswered_port.h"
 #include "ui/bramix_dialog.h"
 #include "ui/download_list_view.h"
 #include "ui/korean_qt_texts.h"
@@ -151,8 +152,15 @@ private:
 };
 
 void DialogTest::searchFillsTheResults() {
+    // No service answers: the list says so, and why, until the next search.
     auto* results = Find<ReportView>(IDC_RESULTS);
+    setenv("http_proxy", testing::RefusedPortUrl().c_str(), 1);
     Search("봄노래");
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog_->searching(), 20000);
+    QVERIFY2(results->emptyText().contains("transfer error"), qPrintable(results->emptyText()));
+    setenv("http_proxy", web_.ProxyUrl().c_str(), 1);
+    Search("봄노래");
+    QCOMPARE(results->emptyText(), QString());
     QVERIFY(Find(IDC_PROGRESS)->isVisible());
     QCOMPARE(Find<QPushButton>(IDC_SEARCH)->text(), U("중지(&S)"));
     // Enter stops the search under way and starts it afresh.
@@ -287,6 +295,12 @@ void DialogTest::closingWhileSearchingAndDownloadingIsQuick() {
         // The first post gives a find; the second hangs the search.
         QTRY_COMPARE_WITH_TIMEOUT(Find<QTreeWidget>(IDC_RESULTS)->topLevelItemCount(), 1, 10000);
         Download(0);
+        if (round == 0) {  // its row's tooltip tells the progress, the time left among it
+            auto* downloads = Find<DownloadListView>(IDC_DOWNLOADS);
+            dialog_->ShowTab(1);
+            const QRect cell = downloads->visualItemRect(downloads->topLevelItem(0));
+            QTRY_VERIFY_WITH_TIMEOUT(downloads->TipAt(cell.center()).contains(U("초 남음")), 10000);
+        }
         QTRY_VERIFY(dialog_->downloads().downloading());
         QVERIFY(dialog_->searching());
         QElapsedTimer sinceClose;
