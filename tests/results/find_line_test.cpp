@@ -11,33 +11,24 @@ namespace {
 
 using testing::Ansi;
 
-// Seven fields in UTF-8; control bytes become spaces so the fields stay seven.
-TEST(FindLineTest, WritesTabSeparatedLines) {
-    const FoundFile found{.pageUrl = "http://a.tistory.com/1",
-                          .title = Ansi("김봄"),
-                          .fileUrl = "http://a.tistory.com/f",
-                          .fileName = Ansi("봄노래.mp3"),
-                          .size = 4718592,
-                          .type = FILE_TYPE_MP3};
+// Seven fields in UTF-8, control bytes as spaces so the fields stay seven; in
+// JSON, UTF-8 raw, control bytes and DEL as \u00XX except \t, \n and \r.
+TEST(FindLineTest, WritesTabSeparatedLinesAndJson) {
+    // clang-format off
+    const FoundFile found{.pageUrl = "http://a.tistory.com/1", .title = Ansi("김봄"),
+                          .fileUrl = "http://a.tistory.com/f", .fileName = Ansi("봄노래.mp3"),
+                          .size = 4718592, .type = FILE_TYPE_MP3};
+    const FoundFile odd{.pageUrl = {}, .title = std::string("x\x7Fy\rz\0w", 7), .fileUrl = {},
+                        .fileName = "a\tb\n.wma", .type = FILE_TYPE_WMA};
+    const FoundFile escaped{.pageUrl = {},
+                            .title = std::string("\"\\/\b\f\n\r\t\x01\x7F\0", 11) + Ansi("봄"),
+                            .fileUrl = "http://f/a.mp3", .fileName = Ansi("봄 \"노래\".mp3"),
+                            .size = 7, .type = FILE_TYPE_WMA};
+    // clang-format on
     EXPECT_EQ(FormatFindLine(found, true),
               "mp3\t4718592\t1\t봄노래.mp3\t김봄\thttp://a.tistory.com/1\thttp://a.tistory.com/f");
-    const FoundFile odd{.pageUrl = {},
-                        .title = std::string("x\x7Fy\rz\0w", 7),
-                        .fileUrl = {},
-                        .fileName = "a\tb\n.wma",
-                        .type = FILE_TYPE_WMA};
     EXPECT_EQ(FormatFindLine(odd, false), "wma\t0\t0\ta b .wma\tx y z w\t\t");
-}
-
-TEST(FindLineTest, WritesJsonWithTheEscapesLinesHaveAlwaysHad) {
-    // UTF-8 raw, control bytes and DEL as \u00XX except \t, \n and \r.
-    const FoundFile found{.pageUrl = {},
-                          .title = std::string("\"\\/\b\f\n\r\t\x01\x7F\0", 11) + Ansi("봄"),
-                          .fileUrl = "http://f/a.mp3",
-                          .fileName = Ansi("봄 \"노래\".mp3"),
-                          .size = 7,
-                          .type = FILE_TYPE_WMA};
-    EXPECT_EQ(FormatFindJson(found, false),
+    EXPECT_EQ(FormatFindJson(escaped, false),
               R"({"type":"wma","size":7,"matched":false,"fileName":"봄 \"노래\".mp3",)"
               R"("title":"\"\\/\u0008\u000c\n\r\t\u0001\u007f\u0000봄","pageUrl":"",)"
               R"("fileUrl":"http://f/a.mp3"})");
@@ -63,14 +54,11 @@ TEST(FindLineTest, ReadsBackTheAddressAndTheName) {
 }
 
 TEST(FindLineTest, RefusesWhatIsNoFind) {
+    // clang-format off
     for (const char* line : {
-             "mp3\t1\t1\tname\ttitle\tpage",
-             "mp3\t1\t1\tname\ttitle\tpage\tfile\textra",
-             "",
-             "mp3\t1\t1\tname\ttitle\tpage\t",
-             R"({"fileName":5,"fileUrl":"http://f/a.mp3"})",
-             R"({"fileName":"a.mp3","fileUrl":null})",
-             R"({"fileName":"a.mp3"})",
+             "mp3\t1\t1\tname\ttitle\tpage", "mp3\t1\t1\tname\ttitle\tpage\tfile\textra", "",
+             "mp3\t1\t1\tname\ttitle\tpage\t", R"({"fileName":5,"fileUrl":"http://f/a.mp3"})",
+             R"({"fileName":"a.mp3","fileUrl":null})", R"({"fileName":"a.mp3"})",
              R"({"fileName":"a.mp3","fileUrl":"http://f/a.mp3")",
              R"({"fileName":"a.mp3","fileUrl":""})",
              R"({"fileName":"a","fileUrl":"http://f/a.mp3","fileUrl":1})",
@@ -80,8 +68,8 @@ TEST(FindLineTest, RefusesWhatIsNoFind) {
              R"({"fileName":"a","fileUrl":"http://f/a.mp3","size":1.5})",
              R"({"fileName":"a","fileUrl":"http://f/a.mp3","size":[1]})",
              R"({"fileName":"a","fileUrl":"http://f/a.mp3","size":{}})",
-             "{\"fileName\":\"a\",\"size\":1\t,\"fileUrl\":\"http://f/a.mp3\"}",
-         }) {
+             "{\"fileName\":\"a\",\"size\":1\t,\"fileUrl\":\"http://f/a.mp3\"}"}) {
+        // clang-format on
         EXPECT_FALSE(ParseFindLine(line)) << line;
     }
 }

@@ -5,8 +5,11 @@
 namespace bramix::ui {
 namespace {
 
+// A window built without the record shows v0.0.0.0: the window test's.
 TEST(ProgramVersionTest, TheWindowCarriesTheProjectVersion) {
     FileVersionInfo info;
+    EXPECT_FALSE(info.Read("/nonexistent/file"));
+    EXPECT_FALSE(info.Read(""));
     ASSERT_TRUE(info.Read(BRAMIX_WINDOW_EXECUTABLE));
     EXPECT_EQ(info.fixed().signature, kVersionSignature);
     EXPECT_EQ(VersionTitle("Bramix", info), "Bramix v" BRAMIX_PROJECT_VERSION);

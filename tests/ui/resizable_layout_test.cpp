@@ -25,35 +25,23 @@ public:
 // markers are skipped.
 TEST(ResizableLayoutTest, EntriesFollowTheGrowthOfTheDialog) {
     FakeDialog dialog;
-    dialog.controls = {{1, {10, 10, 110, 30}},
-                       {2, {120, 10, 170, 30}},
-                       {3, {10, 40, 170, 200}},
-                       {4, {10, 210, 60, 230}},
-                       {5, {10, 232, 85, 238}},
-                       {6, {95, 232, 170, 238}},
+    // clang-format off
+    dialog.controls = {{1, {10, 10, 110, 30}}, {2, {120, 10, 170, 30}}, {3, {10, 40, 170, 200}},
+                       {4, {10, 210, 60, 230}}, {5, {10, 232, 85, 238}}, {6, {95, 232, 170, 238}},
                        {IDC_SIZE_GRIPPER, {170, 230, 180, 240}}};
     const std::map<int, Rect> start = dialog.controls;
     ResizableLayout layout;
-    layout.Init({{1, RESIZE_SIZE_X},
-                 {99, RESIZE_SIZE_X},
-                 {-1, RESIZE_END_GROUP},
-                 {-1, 0x7},
-                 {2, RESIZE_MOVE_X},
-                 {3, RESIZE_SIZE_X | RESIZE_SIZE_Y},
-                 {4, RESIZE_MOVE_Y | RESIZE_REPAINT},
-                 {-1, RESIZE_BEGIN_GROUP},
-                 {5, RESIZE_SIZE_X},
-                 {6, RESIZE_SIZE_X | RESIZE_MOVE_X},
-                 {-1, RESIZE_END_GROUP}},
+    layout.Init({{1, RESIZE_SIZE_X}, {99, RESIZE_SIZE_X}, {-1, RESIZE_END_GROUP}, {-1, 0x7},
+                 {2, RESIZE_MOVE_X}, {3, RESIZE_SIZE_X | RESIZE_SIZE_Y},
+                 {4, RESIZE_MOVE_Y | RESIZE_REPAINT}, {-1, RESIZE_BEGIN_GROUP},
+                 {5, RESIZE_SIZE_X}, {6, RESIZE_SIZE_X | RESIZE_MOVE_X}, {-1, RESIZE_END_GROUP}},
                 dialog, {180, 240}, Rect{170, 230, 180, 240});
     layout.Update(280, 300, dialog);
-    EXPECT_EQ(dialog.controls, (std::map<int, Rect>{{1, {10, 10, 210, 30}},
-                                                    {2, {220, 10, 270, 30}},
-                                                    {3, {10, 40, 270, 260}},
-                                                    {4, {10, 270, 60, 290}},
-                                                    {5, {10, 232, 138, 238}},
-                                                    {6, {148, 232, 270, 238}},
-                                                    {IDC_SIZE_GRIPPER, {270, 290, 280, 300}}}));
+    EXPECT_EQ(dialog.controls, (std::map<int, Rect>{
+        {1, {10, 10, 210, 30}}, {2, {220, 10, 270, 30}}, {3, {10, 40, 270, 260}},
+        {4, {10, 270, 60, 290}}, {5, {10, 232, 138, 238}}, {6, {148, 232, 270, 238}},
+        {IDC_SIZE_GRIPPER, {270, 290, 280, 300}}}));
+    // clang-format on
     EXPECT_EQ(dialog.repainted, (std::vector<int>{IDC_SIZE_GRIPPER, 4}));
     layout.Update(180, 240, dialog);
     EXPECT_EQ(dialog.controls, start);
