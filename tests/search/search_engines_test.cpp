@@ -62,18 +62,12 @@ TEST(SearchEnginesTest, JoinsTheListsInTheirFixedOrderKeepingDuplicates) {
     EXPECT_TRUE(CollectPostAddresses(search.job, addresses, 2));
     // Naver's wma page fails and adds nothing.
     EXPECT_EQ(addresses, (Urls{"tistory", "daum-mp3", "same", "naver-mp3", "daum-wma", "same"}));
-}
 
-TEST(SearchEnginesTest, AStopAbandonsThePageUnderWayAndKeepsWhatWasParsed) {
-    testing::MemorySearch search;
-    search.job.input = "abc";
-    search.web.SetPage(Google("abc+mp3", "blog.daum.net", 0), GooglePage({"daum-mp3"}));
-    search.web.SetPage(Google("abc+wma", "blog.daum.net", 0), GooglePage({"daum-wma"}));
+    // A stop abandons the page under way and keeps what was parsed.
     search.StopAt(Google("abc+wma", "blog.daum.net", 0));
-    std::vector<std::string> addresses;
-    CollectPostAddresses(search.job, addresses, 2);
-    EXPECT_EQ(addresses, Urls{"daum-mp3"});
-    EXPECT_EQ(search.web.requests().size(), 2u);
+    EXPECT_TRUE(CollectPostAddresses(search.job, addresses, 2));
+    EXPECT_EQ(addresses, (Urls{"daum-mp3", "same"}));
+    EXPECT_EQ(search.web.requests().size(), 5u + 2u);
 }
 
 TEST(ResultParsersTest, TakeAddressesAsWrittenAfterTheBody) {
