@@ -19,7 +19,7 @@ TEST(LinkExtractionTest, EachScanFindsItsCandidatesInItsOrder) {
                       naver = "http://blogfiles.naver.net/b.mp3",
                       cfile = "http://cfile1.uf.daum.net/attach/C";
     const std::string four = "<body><a href=\"" + pds + "\"><a href=\"" + naver + "\"><a href=\"" +
-                             cfile + "\" x><a href=\"" + bgm + "\">";
+                             cfile + "\" x><a href=\"" + cfile + "2\" x><a href=\"" + bgm + "\">";
     const std::string a = "<EMBED src=\"http://f.com/a.mp3\" x>";
     const struct {
         bool embeds;
@@ -27,8 +27,10 @@ TEST(LinkExtractionTest, EachScanFindsItsCandidatesInItsOrder) {
         Urls asked;
         std::string stopAt = "";
     } rows[] = {
-        {false, four, {bgm, cfile, naver, pds}},  // the four kinds of file server, pass by pass
-        {false, four, {bgm, cfile}, cfile},  // a stop ends the scan after the current candidate
+        // The four kinds of file server, pass by pass; a stop ends the scan after the
+        // current candidate.
+        {false, four, {bgm, cfile, cfile + "2", naver, pds}},
+        {false, four, {bgm, cfile}, cfile},
         {false, "<a href=\"" + pds + "\"><body>", {}},
         {false, "<BODY><a href=\"" + pds + "\">", {}},
         {true, "<BODY>" + a, {}},
