@@ -28,52 +28,43 @@ std::string GooglePage(const Urls& addresses) {
 }
 
 // Pass by pass: Tistory alone, then Daum and Naver for mp3 and wma before
-// Tistory. Google takes the term in UTF-8, Naver in code page 949.
-TEST(SearchEnginesTest, EachPassAsksItsServicesForItsPage) {
+// Tistory. Google takes the term in UTF-8, Naver in code page 949. The lists
+// are joined in a fixed order, duplicates kept.
+TEST(SearchEnginesTest, EachPassAsksItsServicesAndJoinsTheirLists) {
     const std::string t = "%EA%B0%80+b", n = "%B0%A1+b";
     const auto all = [&](int daum, int naver, int tistory) {
         return Urls{Google(t + "+mp3", "blog.daum.net", daum),
                     Google(t + "+wma", "blog.daum.net", daum), Naver(n + "%20mp3", naver),
                     Naver(n + "%20wma", naver), Google(t + "+mp3", "tistory.com", tistory)};
     };
-    const Urls rows[] = {{Google(t + "+mp3", "tistory.com", 0)},
-                         {Google(t + "+mp3", "tistory.com", 10)},
-                         all(0, 10, 20),
-                         all(10, 20, 30),
-                         {Google(t + "+mp3", "tistory.com", 40)}};
-    for (int pass = 0; pass < 5; ++pass) {
+    const Urls pass2 = all(0, 10, 20);
+    const struct {
+        int pass;
+        Urls asked, found;
+        std::string stopAt = "";
+    } rows[] = {
+        {0, {Google(t + "+mp3", "tistory.com", 0)}, {}},
+        {1, {Google(t + "+mp3", "tistory.com", 10)}, {}},
+        // Naver's wma page fails and adds nothing.
+        {2, pass2, {"tistory", "daum-mp3", "same", "naver-mp3", "daum-wma", "same"}},
+        {3, all(10, 20, 30), {}},
+        {4, {Google(t + "+mp3", "tistory.com", 40)}, {}},
+        // A stop abandons the page under way and keeps what was parsed.
+        {2, {pass2[0], pass2[1]}, {"daum-mp3", "same"}, pass2[1]},
+    };
+    for (const auto& row : rows) {
         testing::MemorySearch search;
         search.job.input = testing::Ansi("가 b MP3");
+        search.StopAt(row.stopAt);
+        search.web.SetPage(pass2[0], GooglePage({"daum-mp3", "same"}));
+        search.web.SetPage(pass2[1], GooglePage({"daum-wma", "same"}));
+        search.web.SetPage(pass2[2], "<body><dt><a href=\"naver-mp3\" class=x>");
+        search.web.SetPage(pass2[4], GooglePage({"tistory"}));
         std::vector<std::string> addresses{"left over"};
-        EXPECT_FALSE(CollectPostAddresses(search.job, addresses, pass));  // nothing answers
-        EXPECT_TRUE(addresses.empty());
-        EXPECT_EQ(search.web.requests(), rows[pass]) << pass;
+        EXPECT_EQ(CollectPostAddresses(search.job, addresses, row.pass), !row.found.empty());
+        EXPECT_EQ(addresses, row.found) << row.pass;
+        EXPECT_EQ(search.web.requests(), row.asked) << row.pass;
     }
-}
-
-TEST(SearchEnginesTest, JoinsTheListsInTheirFixedOrderKeepingDuplicates) {
-    testing::MemorySearch search;
-    search.job.input = "abc";
-    search.web.SetPage(Google("abc+mp3", "blog.daum.net", 0), GooglePage({"daum-mp3", "same"}));
-    search.web.SetPage(Google("abc+wma", "blog.daum.net", 0), GooglePage({"daum-wma", "same"}));
-    search.web.SetPage(Naver("abc%20mp3", 10), "<body><dt><a href=\"naver-mp3\" class=x>");
-    search.web.SetPage(Google("abc+mp3", "tistory.com", 20), GooglePage({"tistory"}));
-    std::vector<std::string> addresses;
-    EXPECT_TRUE(CollectPostAddresses(search.job, addresses, 2));
-    // Naver's wma page fails and adds nothing.
-    EXPECT_EQ(addresses, (Urls{"tistory", "daum-mp3", "same", "naver-mp3", "daum-wma", "same"}));
-}
-
-TEST(SearchEnginesTest, AStopAbandonsThePageUnderWayAndKeepsWhatWasParsed) {
-    testing::MemorySearch search;
-    search.job.input = "abc";
-    search.web.SetPage(Google("abc+mp3", "blog.daum.net", 0), GooglePage({"daum-mp3"}));
-    search.web.SetPage(Google("abc+wma", "blog.daum.net", 0), GooglePage({"daum-wma"}));
-    search.StopAt(Google("abc+wma", "blog.daum.net", 0));
-    std::vector<std::string> addresses;
-    CollectPostAddresses(search.job, addresses, 2);
-    EXPECT_EQ(addresses, Urls{"daum-mp3"});
-    EXPECT_EQ(search.web.requests().size(), 2u);
 }
 
 TEST(ResultParsersTest, TakeAddressesAsWrittenAfterTheBody) {

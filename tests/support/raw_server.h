@@ -3,16 +3,12 @@
 // A server that answers every connection with the same bytes and hangs up,
 // for answers that no well-behaved server library would send (a length too
 // large for any number, headers that contradict each other). Point
-// http_proxy at Url(); it records how many requests it read.
+// http_proxy at Url().
 
-#include <poll.h>
-#include <unistd.h>
-
-#include <atomic>
 #include <string>
 #include <thread>
 
-#include "support/loopback_socket.h"
+#include "support/unanswered_port.h"
 
 namespace bramix::testing {
 
@@ -23,7 +19,7 @@ public:
         thread_ = std::thread([this] { Serve(); });
     }
     ~RawServer() {
-        stopping_ = true;
+        shutdown(listener_.fd, SHUT_RDWR);  // wakes the accept with an error
         thread_.join();
         close(listener_.fd);
     }
@@ -31,37 +27,20 @@ public:
     RawServer& operator=(const RawServer&) = delete;
 
     std::string Url() const { return listener_.Url(); }
-    int requests() const { return requests_; }
 
 private:
     void Serve() {
-        while (!stopping_) {
-            pollfd ready{listener_.fd, POLLIN, 0};
-            if (poll(&ready, 1, 20) <= 0) {
-                continue;
-            }
-            const int connection = accept(listener_.fd, nullptr, nullptr);
-            if (connection < 0) {
-                continue;
-            }
-            // The request's headers end with an empty line.
+        for (int connection; (connection = accept(listener_.fd, nullptr, nullptr)) >= 0;) {
+            // The request's headers end with an empty line; an answer sent
+            // before them is lost to the reset of a close with unread bytes.
             std::string request;
             char buffer[4096];
-            while (request.find("\r\n\r\n") == std::string::npos) {
-                const ssize_t n = read(connection, buffer, sizeof buffer);
-                if (n <= 0) {
-                    break;
-                }
-                request.append(buffer, static_cast<size_t>(n));
+            for (ssize_t n = 1; n > 0 && request.find("\r\n\r\n") == std::string::npos;) {
+                n = read(connection, buffer, sizeof buffer);
+                request.append(buffer, n > 0 ? static_cast<size_t>(n) : 0);
             }
-            ++requests_;
-            for (size_t sent = 0; sent < answer_.size();) {
-                const ssize_t n =
-                    send(connection, answer_.data() + sent, answer_.size() - sent, MSG_NOSIGNAL);
-                if (n <= 0) {
-                    break;
-                }
-                sent += static_cast<size_t>(n);
+            for (ssize_t sent = 0, n = 1; n > 0 && sent < ssize_t(answer_.size()); sent += n) {
+                n = send(connection, answer_.data() + sent, answer_.size() - sent, MSG_NOSIGNAL);
             }
             close(connection);
         }
@@ -69,8 +48,6 @@ private:
 
     const std::string answer_;
     const LoopbackSocket listener_;
-    std::atomic<bool> stopping_{false};
-    std::atomic<int> requests_{0};
     std::thread thread_;
 };
 

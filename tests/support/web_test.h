@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "base/code_page.h"
@@ -15,11 +16,23 @@ namespace bramix::testing {
 
 class WebTest : public ::testing::Test {
 protected:
-    void SetUp() override;
-    void TearDown() override;
+    void SetUp() override {
+        web_.Start();
+        setenv("http_proxy", web_.ProxyUrl().c_str(), 1);
+        unsetenv("no_proxy");
+        unsetenv("NO_PROXY");
+    }
+    void TearDown() override {
+        unsetenv("http_proxy");
+        web_.Stop();
+    }
 
     // Answers every address without a reply of its own from a world.
-    void ServeWorld(standin::World world);
+    void ServeWorld(standin::World world) {
+        world_ = std::move(world);
+        web_.SetFallback(
+            [this](const standin::RecordedRequest& request) { return world_.Answer(request); });
+    }
 
     standin::StandInWeb web_;
     standin::World world_;
