@@ -26,6 +26,12 @@ using standin::GeneratedBody;
 
 constexpr const char* kUrl = "http://f.example.com/a.mp3";
 
+// An answer no server library sends: a length of `length`, then 5,000 bytes.
+std::string RawAnswer(const std::string& length) {
+    return "HTTP/1.1 200 OK\r\nContent-Length: " + length + "\r\nConnection: close\r\n\r\n" +
+           std::string(5000, 'x');
+}
+
 class DownloadWorkerTest : public testing::WebTest, public DownloadListener {
 protected:
     void SetUp() override {
@@ -36,11 +42,13 @@ protected:
     std::string Path(const std::string& name) const { return (temp_.path() / name).string(); }
     std::string Part() const { return PartPathOf(job_.path); }
 
-    // An empty folder and a fresh job for song.mp3.
+    // An empty folder, the stand-in web, and a fresh job for song.mp3.
     void Reset() {
         for (const auto& entry : fs::directory_iterator(temp_.path())) {
             fs::remove_all(entry.path());
         }
+        setenv("http_proxy", web_.ProxyUrl().c_str(), 1);
+        job_.url = kUrl;
         job_.path = Path("song.mp3");
         job_.stopFlag = 0;
         job_.partIsOurs = false;
@@ -98,21 +106,30 @@ TEST_F(DownloadWorkerTest, SavesTheFileAndReportsEachNewByteCountWithTheTotal) {
     standin::Reply unannounced = standin::LargeBody(200000);
     unannounced.announceLength = false;
     web_.Set("http://g.example.com/b.mp3", standin::Page("file"));
+    // A length that is no number announces nothing: the body ends where the
+    // server closes, as it would without one.
+    testing::RawServer unknown(RawAnswer("unknown")), empty(RawAnswer(""));
     const struct {
         const char* what;
         standin::Reply reply;
         std::string body;
         uint64_t total;  // as reported: 0 when unknown
+        const testing::RawServer* raw = nullptr;
     } rows[] = {
         {"3 MiB", standin::LargeBody(3 << 20), GeneratedBody(0, 3 << 20), 3 << 20},
         {"empty: only the end", standin::EmptyPage(), "", 0},
         {"no length", unannounced, GeneratedBody(0, 200000), 0},
         {"redirected to another host", standin::Redirect("http://g.example.com/b.mp3"), "file", 4},
+        {"length 'unknown'", {}, std::string(5000, 'x'), 0, &unknown},
+        {"length ''", {}, std::string(5000, 'x'), 0, &empty},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
         Reset();
         web_.Set(kUrl, row.reply);
+        if (row.raw) {
+            setenv("http_proxy", row.raw->Url().c_str(), 1);
+        }
         Download(kUrl);
         EXPECT_TRUE(job_.succeeded() && succeededAtEnd_ && ends_ == 1) << job_.detail;
         EXPECT_TRUE(ReadFile(job_.path) == row.body);
@@ -136,46 +153,51 @@ TEST_F(DownloadWorkerTest, AddressesGoOnTheWireEscapedAsPagesAre) {
               std::vector<std::string>{"http://files.tistory.com/my%20song%B0%A1.mp3"});
 }
 
+// Nothing is saved under the name; the bytes of a file cut short stay in its
+// .part with their validator, for a later attempt.
 TEST_F(DownloadWorkerTest, EveryFailureSaysWhatItWasAndSavesNothingUnderTheName) {
     standin::Reply unasked = standin::Page("part of it");
     unasked.status = 206;
+    standin::Reply cut = standin::ResumableFile(1000000, "\"v1\"");
+    cut.closeAfter = 300000;
     testing::UnansweredPort unanswered;
+    // Too large for any number: libcurl takes the length as unknown, the
+    // worker does not.
+    testing::RawServer hostile(RawAnswer("9223372036854775808"));
     const auto serve = [this](standin::Reply reply) {
         return [this, reply] { web_.Set(kUrl, reply); };
     };
+    const auto proxy = [](std::string url) {
+        return [url] { setenv("http_proxy", url.c_str(), 1); };
+    };
+    using enum DownloadOutcome;
     const struct {
         const char* inDetail;
         std::function<void()> arrange;
         DownloadOutcome outcome;
         bool bytesArrive = false;
     } rows[] = {
-        {"404", serve(standin::Status(404)), DownloadOutcome::HttpStatus},
-        {"204", serve(standin::Status(204)), DownloadOutcome::HttpStatus},
-        {"206", serve(unasked), DownloadOutcome::HttpStatus},
-        {"302", serve(standin::Status(302)), DownloadOutcome::HttpStatus},  // nowhere to go
-        {"redirects", serve(standin::Redirect(kUrl)), DownloadOutcome::TransferError},
-        {"file", serve(standin::Redirect("file:///etc/passwd")), DownloadOutcome::TransferError},
-        {"", [this] { job_.url = "not an address"; }, DownloadOutcome::TransferError},
-        {"no-such-folder",
-         [&] {
-             serve(standin::Page("x"))();
-             job_.path = Path("no-such-folder/a.mp3");
-         },
-         DownloadOutcome::FileError},
-        {"", serve(standin::Trickle(std::string(30, 'x'), 1, 1s)), DownloadOutcome::TransferError,
-         true},  // a drip below the stall limit
-        {"",
-         [&] {  // a connect that never completes
-             job_.connectTimeout = 1s;
-             setenv("http_proxy", unanswered.Url().c_str(), 1);
-         },
-         DownloadOutcome::TransferError},
+        // clang-format off
+        {"404", serve(standin::Status(404)), HttpStatus},
+        {"204", serve(standin::Status(204)), HttpStatus},
+        {"206", serve(unasked), HttpStatus},
+        {"302", serve(standin::Status(302)), HttpStatus},  // nowhere to go
+        {"redirects", serve(standin::Redirect(kUrl)), TransferError},
+        {"file", serve(standin::Redirect("file:///etc/passwd")), TransferError},
+        {"", [this] { job_.url = "not an address"; }, TransferError},
+        {"no-such-folder", [this] { job_.path = Path("no-such-folder/a.mp3"); }, FileError},
+        {"", serve(standin::Trickle(std::string(30, 'x'), 1, 1s)), TransferError, true},  // a drip
+        {"", proxy(unanswered.Url()), TransferError},  // a connect that never completes
+        {"", proxy(hostile.Url()), TransferError, true},
+        {"", serve(cut), TransferError, true},  // last: its .part is read below
+        // clang-format on
     };
-    job_.stallLimit = 2s;
+    job_.stallLimit = 2s;  // above the drip's pause
+    job_.connectTimeout = 1s;
     for (size_t i = 0; i < std::size(rows); ++i) {
         SCOPED_TRACE(i);
         Reset();
-        job_.url = kUrl;
+        web_.Set(kUrl, standin::Page("x"));
         rows[i].arrange();
         const auto start = Clock::now();
         Download(job_.url);
@@ -185,44 +207,9 @@ TEST_F(DownloadWorkerTest, EveryFailureSaysWhatItWasAndSavesNothingUnderTheName)
         EXPECT_FALSE(fs::exists(job_.path));
         EXPECT_EQ(progress_.empty(), !rows[i].bytesArrive);
     }
-}
-
-TEST_F(DownloadWorkerTest, TheBytesWrittenMustBeTheBytesAnnounced) {
-    // A length too large for any number, then 5,000 bytes: libcurl takes the
-    // length as unknown, the worker does not.
-    testing::RawServer server(
-        "HTTP/1.1 200 OK\r\nContent-Length: 9223372036854775808\r\n"
-        "Connection: close\r\n\r\n" +
-        std::string(5000, 'x'));
-    setenv("http_proxy", server.Url().c_str(), 1);
-    Download(kUrl);
-    EXPECT_EQ(job_.outcome, DownloadOutcome::TransferError);
-    EXPECT_FALSE(fs::exists(job_.path));
-
-    // Short of the length announced: no file under its name, the bytes and
-    // their validator kept in the .part for a later attempt.
-    setenv("http_proxy", web_.ProxyUrl().c_str(), 1);
-    standin::Reply cut = standin::ResumableFile(1000000, "\"v1\"");
-    cut.closeAfter = 300000;
-    web_.Set(kUrl, cut);
-    Download(kUrl);
-    EXPECT_EQ(job_.outcome, DownloadOutcome::TransferError);
-    EXPECT_FALSE(fs::exists(job_.path));
     EXPECT_TRUE(job_.partIsOurs);
     EXPECT_TRUE(ReadFile(Part()) == GeneratedBody(0, 300000));
     EXPECT_EQ(RecallPart(Part())->validator, "\"v1\"");
-
-    // A length that is no number announces nothing: the body ends where the
-    // server closes, as it would without one.
-    for (const char* length : {"unknown", ""}) {
-        testing::RawServer vague(std::string("HTTP/1.1 200 OK\r\nContent-Length: ") + length +
-                                 "\r\nConnection: close\r\n\r\n" + std::string(5000, 'x'));
-        setenv("http_proxy", vague.Url().c_str(), 1);
-        Reset();
-        Download(kUrl);
-        EXPECT_TRUE(job_.succeeded()) << length << ": " << job_.detail;
-        EXPECT_TRUE(ReadFile(job_.path) == std::string(5000, 'x')) << length;
-    }
 }
 
 TEST_F(DownloadWorkerTest, NeverWritesOverAFile) {
@@ -349,8 +336,8 @@ TEST_F(DownloadWorkerTest, AStopEndsEveryWaitPromptly) {
     EXPECT_EQ(job_.outcome, DownloadOutcome::Stopped);
 
     testing::UnansweredPort unanswered;
-    setenv("http_proxy", unanswered.Url().c_str(), 1);
     Reset();
+    setenv("http_proxy", unanswered.Url().c_str(), 1);
     const auto start = Clock::now();
     EXPECT_LT(StopDuring(kUrl, [&] { return Clock::now() > start + 200ms; }), 1s);
     EXPECT_EQ(job_.outcome, DownloadOutcome::Stopped);
