@@ -153,7 +153,8 @@ TEST_F(GetCliTest, WhatCannotBeReadOrWrittenIsSaidAndAFolderTypedRelativeIsPrint
 }
 
 // Its progress line fits the terminal, the long name shortened, until the
-// interrupt; the next run asks for the rest of the .part it left.
+// interrupt once the time left is known; the next run asks for the rest of the
+// .part it left.
 TEST_F(GetCliTest, AnInterruptedDownloadEndsPromptlyAndResumesWhenRunAgain) {
     const std::string url = "http://f.example.com/slow.mp3";
     const std::string name = "아주 긴 이름의 봄노래 모음 첫째 곡 라이브 녹음 다시 부름.mp3";
@@ -165,7 +166,7 @@ TEST_F(GetCliTest, AnInterruptedDownloadEndsPromptlyAndResumesWhenRunAgain) {
     options.terminalColumns = 40;
     Clock::time_point signalled{};
     options.onOutput = [&signalled](int pid, const testing::ProcessResult& sofar) {
-        if (signalled == Clock::time_point{} && sofar.err.find('%') != std::string::npos) {
+        if (signalled == Clock::time_point{} && sofar.err.find(" s left") != std::string::npos) {
             kill(pid, SIGINT);
             signalled = Clock::now();
         }

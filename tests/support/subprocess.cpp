@@ -85,8 +85,7 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOpti
     if (options.keepInputOpen) {
         close(in[1]);
     }
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    result.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
     return result;
 }
 

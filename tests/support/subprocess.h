@@ -11,8 +11,7 @@
 namespace bramix::testing {
 
 struct ProcessResult {
-    int exitCode = -1;  // 128 + signal when a signal ended it
-    int signal = 0;     // the signal that ended it, if one did
+    int exitCode = -1000;  // minus the signal, when a signal ended it
     std::string out;
     std::string err;
 };
@@ -32,7 +31,7 @@ struct ProcessOptions {
     bool keepInputOpen = false;
 };
 
-// A program of ours that runs longer than this is killed (exit code 137).
+// A program of ours that runs longer than this is killed (exit code -9).
 inline constexpr std::chrono::seconds kProcessLimit{60};
 
 ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOptions& options = {});
