@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 
@@ -164,15 +163,11 @@ TEST_F(GetCliTest, AnInterruptedDownloadEndsPromptlyAndResumesWhenRunAgain) {
     web_.Set(url, slow);
     testing::ProcessOptions options;
     options.terminalColumns = 40;
-    Clock::time_point signalled{};
-    options.onOutput = [&signalled](int pid, const testing::ProcessResult& sofar) {
-        if (signalled == Clock::time_point{} && sofar.err.find(" s left") != std::string::npos) {
-            kill(pid, SIGINT);
-            signalled = Clock::now();
-        }
+    options.interruptWhen = [](const testing::ProcessResult& sofar) {
+        return sofar.err.find(" s left") != std::string::npos;
     };
     const auto interrupted = Get({url, name}, options);
-    EXPECT_LT(Clock::now() - signalled, 2s);
+    EXPECT_LT(interrupted.afterInterrupt, 2s);
     EXPECT_EQ(interrupted.exitCode, 130);
     EXPECT_EQ(interrupted.out, "");
     for (size_t start = 0, end = 0; end != std::string::npos; start = end + 4) {
@@ -197,17 +192,10 @@ TEST_F(GetCliTest, AnInterruptWhileWaitingForMoreLinesEndsAtOnce) {
     testing::ProcessOptions options{.input = "http://f.example.com/a.mp3\n"};
     options.keepInputOpen = true;
     const auto start = Clock::now();
-    Clock::time_point signalled{};
-    options.onOutput = [&](int pid, const testing::ProcessResult&) {
-        if (signalled == Clock::time_point{} && Clock::now() > start + 300ms) {
-            signalled = Clock::now();
-            kill(pid, SIGINT);
-        }
-    };
+    options.interruptWhen = [start](auto&) { return Clock::now() > start + 300ms; };
     const auto result = Get({"-"}, options);
     EXPECT_EQ(result.exitCode, 130);
-    ASSERT_NE(signalled, Clock::time_point{});
-    EXPECT_LT(Clock::now() - signalled, 2s);
+    EXPECT_LT(result.afterInterrupt, 2s);
     EXPECT_TRUE(temp_.Contents().empty());
     EXPECT_TRUE(web_.Requests().empty());
 }

@@ -51,11 +51,13 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOpti
         close(in[1]);
     }
 
+    using Clock = std::chrono::steady_clock;
     ProcessResult result;
     pollfd fds[2] = {{options.outputUnread ? -1 : out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
-    const auto limit = std::chrono::steady_clock::now() + kProcessLimit;
+    const auto limit = Clock::now() + kProcessLimit;
+    Clock::time_point interrupted{};
     for (int open = options.outputUnread ? 1 : 2; open > 0;) {
-        if (std::chrono::steady_clock::now() > limit) {
+        if (Clock::now() > limit) {
             kill(pid, SIGKILL);
         }
         const bool ready = poll(fds, 2, 50) > 0;
@@ -73,8 +75,10 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOpti
                 (i == 0 ? result.out : result.err).append(buffer, static_cast<size_t>(n));
             }
         }
-        if (options.onOutput) {
-            options.onOutput(pid, result);
+        if (interrupted == Clock::time_point{} && options.interruptWhen &&
+            options.interruptWhen(result)) {
+            kill(pid, SIGINT);
+            interrupted = Clock::now();
         }
     }
     int status = 0;
@@ -84,6 +88,9 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOpti
     }
     if (options.keepInputOpen) {
         close(in[1]);
+    }
+    if (interrupted != Clock::time_point{}) {
+        result.afterInterrupt = Clock::now() - interrupted;
     }
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
     return result;

@@ -14,13 +14,15 @@ struct ProcessResult {
     int exitCode = -1000;  // minus the signal, when a signal ended it
     std::string out;
     std::string err;
+    // From the SIGINT that interruptWhen asked for to the end; max() if none.
+    std::chrono::steady_clock::duration afterInterrupt = std::chrono::steady_clock::duration::max();
 };
 
 struct ProcessOptions {
     std::string input{};
-    // Sees the output as it grows (and every 50 ms besides) and may signal the
-    // process through the pid it is given.
-    std::function<void(int pid, const ProcessResult& sofar)> onOutput{};
+    // Asked as the output grows (and every 50 ms besides): a SIGINT goes to
+    // the program the first time it holds, as a user's Ctrl+C.
+    std::function<bool(const ProcessResult& sofar)> interruptWhen{};
     // Standard error goes to a pseudo-terminal of this many columns.
     int terminalColumns = 0;
     // Standard output is never read, as by a pager its user has stopped at:
