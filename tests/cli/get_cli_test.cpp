@@ -186,14 +186,16 @@ TEST_F(GetCliTest, AnInterruptedDownloadEndsPromptlyAndResumesWhenRunAgain) {
     EXPECT_EQ(web_.Requests().back().Header("Range"), "bytes=" + std::to_string(kept) + "-");
 }
 
-// The list is read to its end before the first download.
+// The list is read to its end before the first download; its writer has more
+// to say.
 TEST_F(GetCliTest, AnInterruptWhileWaitingForMoreLinesEndsAtOnce) {
     web_.Set("http://f.example.com/a.mp3", standin::Page("x"));
-    testing::ProcessOptions options{.input = "http://f.example.com/a.mp3\n"};
-    options.keepInputOpen = true;
     const auto start = Clock::now();
-    options.interruptWhen = [start](auto&) { return Clock::now() > start + 300ms; };
-    const auto result = Get({"-"}, options);
+    const auto result = RunProcess(
+        {"/bin/bash", "-c",
+         "exec \"$0\" get -d \"$1\" - < <(echo http://f.example.com/a.mp3; exec sleep 5 2>&-)",
+         BRAMIX_CLI, folder_.string()},
+        {.interruptWhen = [start](auto&) { return Clock::now() > start + 300ms; }});
     EXPECT_EQ(result.exitCode, 130);
     EXPECT_LT(result.afterInterrupt, 2s);
     EXPECT_TRUE(temp_.Contents().empty());

@@ -73,15 +73,28 @@ TEST_F(SearchCliTest, PrintsFindsAsTsvOrJsonInArrivalOrListOrderWhateverTheOptio
               "http://cfile5.uf.tistory.com/attach/A1");
 
     // Matches first, in the window's order; a file under 1 MiB never matches.
+    // On a terminal each state of the progress line fits it; quiet draws none.
+    const auto list = Search({"--order=list", "봄노래"}, {.terminalColumns = 30});
     std::vector<std::string> summary;
-    for (const std::string& line : Lines(Search({"--order=list", "봄노래"}).out)) {
+    for (const std::string& line : Lines(list.out)) {
         summary.push_back(Field(line, 2) + " " + Field(line, 3));
     }
     EXPECT_EQ(summary, (std::vector<std::string>{"1 봄노래.mp3", "1 탭이 든 봄노래.mp3",
                                                  "1 마지막 봄노래.mp3", "1 다른 노래.mp3",
                                                  "1 봄노래 라이브.wma", "0 봄노래 짧게.mp3"}));
-    EXPECT_EQ(Search({"-olist", "-mq", " 봄노래 ", "MP3"}).out,
-              Search({"--order=list", "--matched", "봄노래"}).out);
+    EXPECT_NE(list.err.find("130/130"), std::string::npos);
+    std::string shown = list.err;  // each state after its carriage return and erase
+    for (const std::string mark : {"\033[K", "\r"}) {
+        for (size_t at; (at = shown.find(mark)) != std::string::npos;) {
+            shown.replace(at, mark.size(), "\n");
+        }
+    }
+    for (const std::string& line : Lines(shown)) {
+        EXPECT_LT(DisplayWidth(line), 30u) << line;
+    }
+    const auto quiet = Search({"-olist", "-mq", " 봄노래 ", "MP3"}, {.terminalColumns = 80});
+    EXPECT_EQ(quiet.err, "");
+    EXPECT_EQ(quiet.out, Search({"--order=list", "--matched", "봄노래"}).out);
 
     const auto json = Lines(Search({"--format=json", "--order=list", "봄노래"}).out);
     ASSERT_EQ(json.size(), 6u);
@@ -104,29 +117,24 @@ TEST_F(SearchCliTest, HelpVersionUsageErrorsAndEmptyInputsAnswerAtOnce) {
         // clang-format off
         {{"--help"}, 0, "bramix-cli get"}, {{"-h"}, 0, "bramix-cli search"},
         {{"help"}, 0, "bramix-cli search"}, {{"search", "-h"}, 0, "exit status"},
-        {{"get", "--help"}, 0, "exit status"},
+        {{"get", "--help"}, 0, "exit status"}, {{"search", "mp3"}, 0, "nothing was asked"},
         {{"--version"}, 0, "bramix-cli " BRAMIX_PROJECT_VERSION "\n"},
-        {{"search", "mp3"}, 0, "nothing was asked"},
         {{"search", "ftp://song.tistory.com/1"}, 0, "http://"},
         {{}, 2, "no command"}, {{"frobnicate"}, 2, "'frobnicate'"},
         {{"search"}, 2, "nothing to search for"}, {{"search", "  "}, 2, "nothing to search for"},
-        {{"search", "--bogus", "x"}, 2, "'--bogus'"},
+        {{"search", "--bogus", "x"}, 2, "'--bogus'"}, {{"search", "-z", "x"}, 2, "'-z'"},
         {{"search", "--ord", "list", "x"}, 2, "'--ord'"},  // never abbreviated
         {{"search", "--order=random", "x"}, 2, "'random'"},
-        {{"search", "--format=xml", "x"}, 2, "'xml'"},
-        {{"search", "--order"}, 2, "'--order' needs a value"},
-        {{"search", "x", "--order"}, 2, "'--order' needs a value"},
-        {{"search", "--matched=1", "x"}, 2, "takes no value"},
-        {{"search", "-z", "x"}, 2, "'-z'"}, {{"search", "-mz", "x"}, 2, "'-z'"},
-        {{"search", "-mo"}, 2, "'-o' needs a value"}, {{"search", "-m\x01"}, 2, "'-?'"},
-        {{"get"}, 2, "give one address"}, {{"get", "a", "b", "c"}, 2, "give one address"},
-        {{"get", "-", "name"}, 2, "give one address"}, {{"get", "--bogus", url}, 2, "'--bogus'"},
-        {{"get", "-n", "+5", url}, 2, "'+5'"},  // plain digits only
-        {{"get", "ftp://a/b.mp3"}, 2, "'ftp://a/b.mp3'"},
+        {{"search", "--format=xml", "x"}, 2, "'xml'"}, {{"search", "-mz", "x"}, 2, "'-z'"},
+        {{"search", "--order"}, 2, "'--order' needs"}, {{"search", "x", "--order"}, 2, "needs"},
+        {{"search", "--matched=1", "x"}, 2, "takes no value"}, {{"search", "-m\x01"}, 2, "'-?'"},
+        {{"search", "-mo"}, 2, "'-o' needs a value"}, {{"get"}, 2, "give one address"},
+        {{"get", "a", "b", "c"}, 2, "give one"}, {{"get", "-", "name"}, 2, "give one address"},
+        {{"get", "--bogus", url}, 2, "'--bogus'"}, {{"get", "-n", "+5", url}, 2, "'+5'"},
+        {{"get", "ftp://a/b.mp3"}, 2, "'ftp://a/b.mp3'"}, {{"get", "--dir=", url}, 2, "--dir"},
         {{"get", "http://a:99999/b.mp3"}, 2, "'http://a:99999/b.mp3'"},
         {{"get", "http://\x1B[2J\n"}, 2, "'http://?[2J?'"},
         {{"get", "http://a/" + std::string(8192, 'b')}, 2, "longer than 8 KiB"},
-        {{"get", "--dir=", url}, 2, "--dir"},
         // clang-format on
     };
     for (const auto& row : rows) {
@@ -156,8 +164,9 @@ TEST_F(SearchCliTest, AnInterruptEndsASearchInADrippingPostAndPrintsWhatItFound)
     EXPECT_FALSE(Asked("http://song.tistory.com/3"));
 }
 
-// A post of more finds than a pipe holds, its reader never reading them: a
-// search stuck in a write for a second ends at the interrupt all the same.
+// A post of more finds than a pipe holds, its reader never reading them (as a
+// pager its user has stopped at): a search stuck in a write for a second ends
+// at the interrupt all the same.
 TEST_F(SearchCliTest, AnInterruptEndsASearchStuckInAWrite) {
     std::string world = "post tistory many.tistory.com/1 | Blog | 봄노래 모음\n";
     for (int i = 0; i < 3000; ++i) {
@@ -165,14 +174,16 @@ TEST_F(SearchCliTest, AnInterruptEndsASearchStuckInAWrite) {
                  std::to_string(i) + ".mp3\n";
     }
     ServeWorld(standin::World::Parse(world));
-    testing::ProcessOptions options;
-    options.outputUnread = true;
     Clock::time_point asked{};
-    options.interruptWhen = [&](auto&) {
+    testing::ProcessOptions options{.interruptWhen = [&](auto&) {
         asked = asked != Clock::time_point{} || web_.Requests().empty() ? asked : Clock::now();
         return asked != Clock::time_point{} && Clock::now() > asked + 1s;
-    };
-    const auto result = Search({"http://many.tistory.com/1"}, options);
+    }};
+    const auto result = RunProcess({"/bin/bash", "-c",
+                                    "exec \"$0\" search http://many.tistory.com/1 "
+                                    "> >(exec sleep 5 >/dev/null 2>&1)",
+                                    BRAMIX_CLI},
+                                   options);
     EXPECT_EQ(result.exitCode, 130);
     EXPECT_LT(result.afterInterrupt, 2s);
 }
@@ -209,25 +220,6 @@ TEST_F(SearchCliTest, NoServiceReachableIsExitThreeWithTheServicesNamed) {
     EXPECT_EQ(result.out, "");
     EXPECT_NE(result.err.find("Google/Tistory: 2 of 2"), std::string::npos) << result.err;
     EXPECT_NE(result.err.find("Naver: 2 of 2"), std::string::npos);
-}
-
-TEST_F(SearchCliTest, TheProgressLineFitsTheTerminalAndQuietDrawsNone) {
-    testing::ProcessOptions options;
-    options.terminalColumns = 30;
-    const auto result = Search({"봄노래"}, options);
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_NE(result.err.find("130/130"), std::string::npos);
-    std::string shown = result.err;  // each state after its carriage return and erase
-    for (const std::string mark : {"\033[K", "\r"}) {
-        for (size_t at; (at = shown.find(mark)) != std::string::npos;) {
-            shown.replace(at, mark.size(), "\n");
-        }
-    }
-    for (const std::string& line : Lines(shown)) {
-        EXPECT_LT(DisplayWidth(line), 30u) << line;
-    }
-    options.terminalColumns = 80;
-    EXPECT_EQ(Search({"-q", "봄노래"}, options).err, "");
 }
 
 }  // namespace

@@ -47,22 +47,20 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOpti
         }
         written += static_cast<size_t>(n);
     }
-    if (!options.keepInputOpen) {
-        close(in[1]);
-    }
+    close(in[1]);
 
     using Clock = std::chrono::steady_clock;
     ProcessResult result;
-    pollfd fds[2] = {{options.outputUnread ? -1 : out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+    pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
     const auto limit = Clock::now() + kProcessLimit;
     Clock::time_point interrupted{};
-    for (int open = options.outputUnread ? 1 : 2; open > 0;) {
+    for (int open = 2; open > 0;) {
         if (Clock::now() > limit) {
             kill(pid, SIGKILL);
         }
         const bool ready = poll(fds, 2, 50) > 0;
         for (int i = 0; ready && i < 2; ++i) {
-            if (fds[i].fd < 0 || (fds[i].revents & (POLLIN | POLLHUP | POLLERR)) == 0) {
+            if ((fds[i].revents & (POLLIN | POLLHUP | POLLERR)) == 0) {
                 continue;
             }
             char buffer[4096];
@@ -83,12 +81,6 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOpti
     }
     int status = 0;
     waitpid(pid, &status, 0);
-    if (options.outputUnread) {
-        close(out[0]);
-    }
-    if (options.keepInputOpen) {
-        close(in[1]);
-    }
     if (interrupted != Clock::time_point{}) {
         result.afterInterrupt = Clock::now() - interrupted;
     }

@@ -25,12 +25,6 @@ struct ProcessOptions {
     std::function<bool(const ProcessResult& sofar)> interruptWhen{};
     // Standard error goes to a pseudo-terminal of this many columns.
     int terminalColumns = 0;
-    // Standard output is never read, as by a pager its user has stopped at:
-    // writes block once the pipe is full.
-    bool outputUnread = false;
-    // Standard input stays open after `input` until the program ends, as a
-    // terminal or a writer that has more to say.
-    bool keepInputOpen = false;
 };
 
 // A program of ours that runs longer than this is killed (exit code -9).
