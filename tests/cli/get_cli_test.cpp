@@ -132,25 +132,6 @@ TEST_F(GetCliTest, NeverWritesOverAFileNorTakesUpOneNamedLikeAPart) {
     EXPECT_EQ(temp_.Contents().size(), 3u);
 }
 
-// Usage errors are in the search's test.
-TEST_F(GetCliTest, WhatCannotBeReadOrWrittenIsSaidAndAFolderTypedRelativeIsPrintedWhole) {
-    web_.Set("http://f.example.com/a.mp3", standin::Page("a"));
-    const std::string get = std::string(BRAMIX_CLI) + " get ";
-    const std::string url = " http://f.example.com/a.mp3";
-    const auto relative =
-        RunProcess({"/bin/sh", "-c", "cd " + folder_.string() + " && " + get + "-d ./o/" + url});
-    EXPECT_EQ(relative.out, (folder_ / "o/a.mp3").string() + "\n");
-    const auto unreadable =
-        RunProcess({"/bin/sh", "-c", get + "--dir " + folder_.string() + " - < /"});
-    EXPECT_EQ(unreadable.exitCode, 1);
-    EXPECT_NE(unreadable.err.find("cannot read the list"), std::string::npos);
-    const auto unwritable =
-        RunProcess({"/bin/sh", "-c", get + "-d" + folder_.string() + url + " >/dev/full"});
-    EXPECT_EQ(unwritable.exitCode, 1);
-    EXPECT_NE(unwritable.err.find("cannot write the saved files' paths"), std::string::npos);
-    EXPECT_TRUE(fs::exists(folder_ / "a.mp3"));
-}
-
 // Its progress line fits the terminal, the long name shortened, until the
 // interrupt once the time left is known; the next run asks for the rest of the
 // .part it left.

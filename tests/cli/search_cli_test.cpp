@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "base/display_width.h"
 #include "results/find_line.h"
 #include "support/subprocess.h"
+#include "support/temp_folder.h"
 #include "support/web_test.h"
 #include "world.h"
 
@@ -15,6 +18,7 @@ namespace {
 using namespace std::chrono_literals;
 using testing::RunProcess;
 using Clock = std::chrono::steady_clock;
+namespace fs = std::filesystem;
 
 constexpr const char* kWorld = R"(
 post tistory song.tistory.com/1 | Song Blog | 봄노래 모음
@@ -27,6 +31,8 @@ post tistory song.tistory.com/2 | Song Blog | 봄노래 둘째
   attach cfile5.uf.tistory.com/attach/E5 | 탭이	든 봄노래.mp3
 post tistory song.tistory.com/3 | Song Blog | 봄노래 셋째
   attach cfile5.uf.tistory.com/attach/F6 | 마지막 봄노래.mp3
+post tistory song.tistory.com/9 | Blog | 여름
+  embed cfile5.uf.tistory.com/original/봄노래 | size=2400016 | name=quoted:봄노래.mp3
 )";
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -105,43 +111,55 @@ TEST_F(SearchCliTest, PrintsFindsAsTsvOrJsonInArrivalOrListOrderWhateverTheOptio
     EXPECT_NE(web_.RequestedUrls().back().find("as_q=--matched+mp3"), std::string::npos);
 }
 
-// Each answers at once without asking anything; a token of what it says. A
-// usage error is two lines, whatever was typed.
-TEST_F(SearchCliTest, HelpVersionUsageErrorsAndEmptyInputsAnswerAtOnce) {
-    const std::string url = "http://f.example.com/a.mp3";
+// Run by a shell in an empty folder: a token of what each says. A usage error
+// is two lines, whatever was typed, and asks nothing.
+TEST_F(SearchCliTest, EachCommandLineEndsWithItsStatusAndSaysWhy) {
+    testing::TempFolder temp;
+    const std::string url = " http://f.example.com/a.mp3";
+    const std::string never = " http://f.example.com/never.mp3";
+    web_.Set("http://f.example.com/a.mp3", standin::Page("a"));
+    // An address of code page 949 bytes is printed escaped, as it was asked for.
+    const std::string escaped = "http://cfile5.uf.tistory.com/original/%BA%BD%B3%EB%B7%A1";
+    standin::Reply file = standin::ResumableFile(1000000, "\"v1\"");
+    file.headers.emplace_back("Content-Disposition", "attachment; filename=\"a.mp3\"");
+    web_.Set(escaped, file);
     const struct {
-        std::vector<std::string> args;
+        std::string command;
         int exitCode;
         std::string token;
     } rows[] = {
         // clang-format off
-        {{"--help"}, 0, "bramix-cli get"}, {{"-h"}, 0, "bramix-cli search"},
-        {{"help"}, 0, "bramix-cli search"}, {{"search", "-h"}, 0, "exit status"},
-        {{"get", "--help"}, 0, "exit status"}, {{"search", "mp3"}, 0, "nothing was asked"},
-        {{"--version"}, 0, "bramix-cli " BRAMIX_PROJECT_VERSION "\n"},
-        {{"search", "ftp://song.tistory.com/1"}, 0, "http://"},
-        {{}, 2, "no command"}, {{"frobnicate"}, 2, "'frobnicate'"},
-        {{"search"}, 2, "nothing to search for"}, {{"search", "  "}, 2, "nothing to search for"},
-        {{"search", "--bogus", "x"}, 2, "'--bogus'"}, {{"search", "-z", "x"}, 2, "'-z'"},
-        {{"search", "--ord", "list", "x"}, 2, "'--ord'"},  // never abbreviated
-        {{"search", "--order=random", "x"}, 2, "'random'"},
-        {{"search", "--format=xml", "x"}, 2, "'xml'"}, {{"search", "-mz", "x"}, 2, "'-z'"},
-        {{"search", "--order"}, 2, "'--order' needs"}, {{"search", "x", "--order"}, 2, "needs"},
-        {{"search", "--matched=1", "x"}, 2, "takes no value"}, {{"search", "-m\x01"}, 2, "'-?'"},
-        {{"search", "-mo"}, 2, "'-o' needs a value"}, {{"get"}, 2, "give one address"},
-        {{"get", "a", "b", "c"}, 2, "give one"}, {{"get", "-", "name"}, 2, "give one address"},
-        {{"get", "--bogus", url}, 2, "'--bogus'"}, {{"get", "-n", "+5", url}, 2, "'+5'"},
-        {{"get", "ftp://a/b.mp3"}, 2, "'ftp://a/b.mp3'"}, {{"get", "--dir=", url}, 2, "--dir"},
-        {{"get", "http://a:99999/b.mp3"}, 2, "'http://a:99999/b.mp3'"},
-        {{"get", "http://\x1B[2J\n"}, 2, "'http://?[2J?'"},
-        {{"get", "http://a/" + std::string(8192, 'b')}, 2, "longer than 8 KiB"},
+        {"--help", 0, "bramix-cli get"}, {"-h", 0, "bramix-cli search"},
+        {"help", 0, "bramix-cli search"}, {"search -h", 0, "exit status"},
+        {"get --help", 0, "exit status"}, {"search mp3", 0, "nothing was asked"},
+        {"--version", 0, "bramix-cli " BRAMIX_PROJECT_VERSION "\n"},
+        {"search ftp://song.tistory.com/1", 0, "http://"},
+        {"search http://song.tistory.com/9", 0, "\t" + escaped + "\n"},
+        {"search http://gone.tistory.com/1", 3, "posts: 1 of 1 requests failed"},
+        {"get -d ./o/" + url, 0, temp.string() + "/o/a.mp3\n"},  // the folder printed whole
+        {"get -d . - < /", 1, "cannot read the list"},
+        {"get -d ." + url + " >/dev/full", 1, "cannot write the saved files' paths"},
+        {"", 2, "no command"}, {"frobnicate", 2, "'frobnicate'"},
+        {"search", 2, "nothing to search for"}, {"search '  '", 2, "nothing to search for"},
+        {"search --bogus x", 2, "'--bogus'"}, {"search -z x", 2, "'-z'"},
+        {"search --ord list x", 2, "'--ord'"},  // never abbreviated
+        {"search --order=random x", 2, "'random'"},
+        {"search --format=xml x", 2, "'xml'"}, {"search -mz x", 2, "'-z'"},
+        {"search --order", 2, "'--order' needs"}, {"search x --order", 2, "'--order' needs"},
+        {"search --matched=1 x", 2, "takes no value"}, {"search '-m\x01'", 2, "'-?'"},
+        {"search -mo", 2, "'-o' needs a value"}, {"get", 2, "give one address"},
+        {"get a b c", 2, "give one"}, {"get - name", 2, "give one address"},
+        {"get --bogus" + never, 2, "'--bogus'"}, {"get -n +5" + never, 2, "'+5'"},
+        {"get ftp://a/b.mp3", 2, "'ftp://a/b.mp3'"}, {"get --dir=" + never, 2, "--dir"},
+        {"get http://a:99999/b.mp3", 2, "'http://a:99999/b.mp3'"},
+        {"get 'http://\x1B[2J\n'", 2, "'http://?[2J?'"},
+        {"get http://a/" + std::string(8192, 'b'), 2, "longer than 8 KiB"},
         // clang-format on
     };
     for (const auto& row : rows) {
-        std::vector<std::string> argv{BRAMIX_CLI};
-        argv.insert(argv.end(), row.args.begin(), row.args.end());
-        const auto result = RunProcess(argv);
-        SCOPED_TRACE(::testing::PrintToString(row.args) + result.out + result.err);
+        const auto result = RunProcess(
+            {"/bin/bash", "-c", "cd \"$1\" && \"$0\" " + row.command, BRAMIX_CLI, temp.string()});
+        SCOPED_TRACE(row.command + "\n" + result.out + result.err);
         EXPECT_EQ(result.exitCode, row.exitCode);
         EXPECT_NE((result.out + result.err).find(row.token), std::string::npos);
         if (row.exitCode == 2) {
@@ -150,7 +168,9 @@ TEST_F(SearchCliTest, HelpVersionUsageErrorsAndEmptyInputsAnswerAtOnce) {
             EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 2);
         }
     }
-    EXPECT_TRUE(web_.Requests().empty());
+    EXPECT_TRUE(fs::exists(temp.path() / "a.mp3"));  // and its path not written
+    const auto urls = web_.RequestedUrls();
+    EXPECT_EQ(std::count(urls.begin(), urls.end(), "http://f.example.com/never.mp3"), 0);
 }
 
 TEST_F(SearchCliTest, AnInterruptEndsASearchInADrippingPostAndPrintsWhatItFound) {
@@ -196,30 +216,6 @@ TEST_F(SearchCliTest, AReaderThatGoesAwayEndsTheSearchQuietlyInThePostItWasIn) {
     EXPECT_EQ(result.out, "exit 141\n");
     EXPECT_EQ(result.err, "");
     EXPECT_FALSE(Asked("http://song.tistory.com/3"));
-}
-
-// An address of code page 949 bytes is printed escaped, as it was asked for.
-TEST_F(SearchCliTest, AddressesArePrintedAsTheyWereAsked) {
-    ServeWorld(standin::World::Parse(R"(
-post tistory song.tistory.com/9 | Blog | 봄노래
-  embed cfile5.uf.tistory.com/original/봄노래 | size=2400016 | name=quoted:봄노래.mp3
-)"));
-    const std::string escaped = "http://cfile5.uf.tistory.com/original/%BA%BD%B3%EB%B7%A1";
-    standin::Reply file = standin::ResumableFile(1000000, "\"v1\"");
-    file.headers.emplace_back("Content-Disposition", "attachment; filename=\"a.mp3\"");
-    web_.Set(escaped, file);
-    const auto lines = Lines(Search({"http://song.tistory.com/9"}).out);
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(Field(lines[0], 6), escaped);
-}
-
-TEST_F(SearchCliTest, NoServiceReachableIsExitThreeWithTheServicesNamed) {
-    web_.SetFallback([](const standin::RecordedRequest&) { return standin::Status(503); });
-    const auto result = Search({"봄노래"});
-    EXPECT_EQ(result.exitCode, 3);
-    EXPECT_EQ(result.out, "");
-    EXPECT_NE(result.err.find("Google/Tistory: 2 of 2"), std::string::npos) << result.err;
-    EXPECT_NE(result.err.find("Naver: 2 of 2"), std::string::npos);
 }
 
 }  // namespace
