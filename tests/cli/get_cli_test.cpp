@@ -2,11 +2,9 @@
 // a list, given an address, interrupted and run again.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 
 #include "base/display_width.h"
 #include "support/subprocess.h"
@@ -117,19 +115,6 @@ TEST_F(GetCliTest, AListFromSearchOrByHandIsSavedUnderTheNamesItGivesAndItsFault
     EXPECT_EQ(std::count(urls.begin(), urls.end(), "http://f.example.com/gone.mp3"), 2);
     EXPECT_EQ(std::vector<std::string>(urls.end() - 2, urls.end()),
               (std::vector<std::string>{"http://f.example.com/gone.mp3", longAddress}));
-}
-
-TEST_F(GetCliTest, NeverWritesOverAFileNorTakesUpOneNamedLikeAPart) {
-    web_.Set("http://f.example.com/a.mp3", standin::Page("theirs"));
-    std::ofstream(folder_ / "a.mp3") << "mine";
-    ASSERT_EQ(Get({"http://f.example.com/a.mp3", "mine.part"}).exitCode, 0);
-    std::ofstream(folder_ / "mine.part", std::ios::app) << " and my notes";
-    const auto result = Get({"http://f.example.com/a.mp3"});
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(ReadFile(folder_ / "a.mp3"), "mine");
-    EXPECT_EQ(ReadFile(folder_ / "mine.part"), "theirs and my notes");
-    EXPECT_EQ(result.out.rfind((folder_ / "a_").string(), 0), 0u) << result.out;
-    EXPECT_EQ(temp_.Contents().size(), 3u);
 }
 
 // Its progress line fits the terminal, the long name shortened, until the

@@ -139,6 +139,9 @@ TEST_F(SearchCliTest, EachCommandLineEndsWithItsStatusAndSaysWhy) {
         {"get -d ./o/" + url, 0, temp.string() + "/o/a.mp3\n"},  // the folder printed whole
         {"get -d . - < /", 1, "cannot read the list"},
         {"get -d ." + url + " >/dev/full", 1, "cannot write the saved files' paths"},
+        // Never over a file, nor taking up one named like a .part.
+        {"get -d ." + url + " mine.part && echo notes >> mine.part", 0, "/mine.part\n"},
+        {"get -d ." + url, 0, temp.string() + "/a_"},
         {"", 2, "no command"}, {"frobnicate", 2, "'frobnicate'"},
         {"search", 2, "nothing to search for"}, {"search '  '", 2, "nothing to search for"},
         {"search --bogus x", 2, "'--bogus'"}, {"search -z x", 2, "'-z'"},
@@ -168,7 +171,11 @@ TEST_F(SearchCliTest, EachCommandLineEndsWithItsStatusAndSaysWhy) {
             EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 2);
         }
     }
-    EXPECT_TRUE(fs::exists(temp.path() / "a.mp3"));  // and its path not written
+    EXPECT_EQ(testing::ReadFile(temp.path() / "a.mp3"), "a");  // its path not written
+    EXPECT_EQ(testing::ReadFile(temp.path() / "mine.part"),
+              "a"
+              "notes\n");
+    EXPECT_EQ(temp.Contents().size(), 4u);
     const auto urls = web_.RequestedUrls();
     EXPECT_EQ(std::count(urls.begin(), urls.end(), "http://f.example.com/never.mp3"), 0);
 }
