@@ -93,7 +93,7 @@ protected:
         }
     }
     void OnEnd(const DownloadJob& job) override {
-        succeededAtEnd_ = job.succeeded();  // the results come before the end
+        succeededAtEnd_ = job.succeeded();
         ++ends_;
     }
 
@@ -105,37 +105,77 @@ protected:
     std::function<void()> onProgress_;
 };
 
-TEST_F(DownloadWorkerTest, SavesTheFileAndReportsEachNewByteCountWithTheTotal) {
+// A saved file comes with each new byte count and the total; a failure says
+// what it was and saves nothing under the name. The bytes of a file cut short
+// stay in its .part with their validator, for a later attempt.
+TEST_F(DownloadWorkerTest, SavesTheFileOrSaysWhatFailed) {
     standin::Reply unannounced = standin::LargeBody(200000);
     unannounced.announceLength = false;
     web_.Set("http://g.example.com/b.mp3", standin::Page("file"));
+    standin::Reply unasked = standin::Page("part of it");
+    unasked.status = 206;
+    standin::Reply cut = standin::ResumableFile(1000000, "\"v1\"");
+    cut.closeAfter = 300000;
+    testing::UnansweredPort unanswered;
     // A length that is no number announces nothing: the body ends where the
-    // server closes, as it would without one.
+    // server closes. One too large for any number libcurl takes as unknown;
+    // the worker does not.
     testing::RawServer unknown(RawAnswer("unknown")), empty(RawAnswer(""));
-    const struct {
-        const char* what;
-        standin::Reply reply;
-        std::string body;
-        uint64_t total;  // as reported: 0 when unknown
-        const testing::RawServer* raw = nullptr;
-    } rows[] = {
-        {"3 MiB", standin::LargeBody(3 << 20), GeneratedBody(0, 3 << 20), 3 << 20},
-        {"empty: only the end", standin::EmptyPage(), "", 0},
-        {"no length", unannounced, GeneratedBody(0, 200000), 0},
-        {"redirected to another host", standin::Redirect("http://g.example.com/b.mp3"), "file", 4},
-        {"length 'unknown'", {}, std::string(5000, 'x'), 0, &unknown},
-        {"length ''", {}, std::string(5000, 'x'), 0, &empty},
+    testing::RawServer hostile(RawAnswer("9223372036854775808"));
+    const auto serve = [this](standin::Reply reply) {
+        return [this, reply] { web_.Set(kServed, reply); };
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.what);
+    const auto proxy = [](std::string url) {
+        return [url] { setenv("http_proxy", url.c_str(), 1); };
+    };
+    const std::string x5000(5000, 'x');
+    using enum DownloadOutcome;
+    const struct {
+        std::function<void()> arrange;
+        DownloadOutcome outcome;
+        std::string text;    // saved: the file; failed: in the detail
+        uint64_t total = 0;  // saved: as reported, 0 when unknown; failed: 1 when bytes came
+    } rows[] = {
+        // clang-format off
+        {serve(standin::LargeBody(3 << 20)), Saved, GeneratedBody(0, 3 << 20), 3 << 20},
+        {serve(standin::EmptyPage()), Saved, ""},  // only the end
+        {serve(unannounced), Saved, GeneratedBody(0, 200000)},
+        {serve(standin::Redirect("http://g.example.com/b.mp3")), Saved, "file", 4},
+        {proxy(unknown.Url()), Saved, x5000}, {proxy(empty.Url()), Saved, x5000},
+        {serve(standin::Status(404)), HttpStatus, "404"},
+        {serve(standin::Status(204)), HttpStatus, "204"},
+        {serve(unasked), HttpStatus, "206"},
+        {serve(standin::Status(302)), HttpStatus, "302"},  // nowhere to go
+        {serve(standin::Redirect(kServed)), TransferError, "redirects"},
+        {serve(standin::Redirect("file:///etc/passwd")), TransferError, "file"},
+        {[this] { job_.url = "not an address"; }, TransferError, ""},
+        {[this] { job_.path = Path("no-such-folder/a.mp3"); }, FileError, "no-such-folder"},
+        {serve(standin::Trickle(std::string(30, 'x'), 1, 1s)), TransferError, "", 1},  // a drip
+        {proxy(unanswered.Url()), TransferError, ""},  // a connect that never completes
+        {proxy(hostile.Url()), TransferError, "", 1},
+        {serve(cut), TransferError, "", 1},  // last: its .part is read below
+        // clang-format on
+    };
+    job_.stallLimit = 2s;  // above the drip's pause
+    job_.connectTimeout = 1s;
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        SCOPED_TRACE(i);
+        const auto& row = rows[i];
         Reset();
-        web_.Set(kServed, row.reply);
-        if (row.raw) {
-            setenv("http_proxy", row.raw->Url().c_str(), 1);
+        web_.Set(kServed, standin::Page("x"));
+        row.arrange();
+        const auto start = Clock::now();
+        Download(job_.url);
+        EXPECT_LT(Clock::now() - start, 10s);
+        EXPECT_EQ(job_.outcome, row.outcome) << job_.detail;
+        EXPECT_TRUE(ends_ == 1 && succeededAtEnd_ == job_.succeeded());  // results, then the end
+        if (row.outcome != Saved) {
+            EXPECT_NE(job_.detail.find(row.text), std::string::npos) << job_.detail;
+            EXPECT_FALSE(fs::exists(job_.path));
+            EXPECT_EQ(progress_.empty(), row.total == 0);
+            continue;
         }
-        Download(kUrl);
-        EXPECT_TRUE(job_.succeeded() && succeededAtEnd_ && ends_ == 1) << job_.detail;
-        EXPECT_TRUE(ReadFile(job_.path) == row.body);
+        EXPECT_TRUE(ReadFile(job_.path) == row.text);
         EXPECT_EQ(temp_.Contents(), std::vector<std::string>{"song.mp3"});  // no .part left
         EXPECT_FALSE(job_.partIsOurs);
         uint64_t last = 0;
@@ -144,63 +184,7 @@ TEST_F(DownloadWorkerTest, SavesTheFileAndReportsEachNewByteCountWithTheTotal) {
             EXPECT_EQ(total, row.total);
             last = bytes;
         }
-        EXPECT_EQ(last, row.body.size());
-    }
-}
-
-// Nothing is saved under the name; the bytes of a file cut short stay in its
-// .part with their validator, for a later attempt.
-TEST_F(DownloadWorkerTest, EveryFailureSaysWhatItWasAndSavesNothingUnderTheName) {
-    standin::Reply unasked = standin::Page("part of it");
-    unasked.status = 206;
-    standin::Reply cut = standin::ResumableFile(1000000, "\"v1\"");
-    cut.closeAfter = 300000;
-    testing::UnansweredPort unanswered;
-    // Too large for any number: libcurl takes the length as unknown, the
-    // worker does not.
-    testing::RawServer hostile(RawAnswer("9223372036854775808"));
-    const auto serve = [this](standin::Reply reply) {
-        return [this, reply] { web_.Set(kServed, reply); };
-    };
-    const auto proxy = [](std::string url) {
-        return [url] { setenv("http_proxy", url.c_str(), 1); };
-    };
-    using enum DownloadOutcome;
-    const struct {
-        const char* inDetail;
-        std::function<void()> arrange;
-        DownloadOutcome outcome;
-        bool bytesArrive = false;
-    } rows[] = {
-        // clang-format off
-        {"404", serve(standin::Status(404)), HttpStatus},
-        {"204", serve(standin::Status(204)), HttpStatus},
-        {"206", serve(unasked), HttpStatus},
-        {"302", serve(standin::Status(302)), HttpStatus},  // nowhere to go
-        {"redirects", serve(standin::Redirect(kServed)), TransferError},
-        {"file", serve(standin::Redirect("file:///etc/passwd")), TransferError},
-        {"", [this] { job_.url = "not an address"; }, TransferError},
-        {"no-such-folder", [this] { job_.path = Path("no-such-folder/a.mp3"); }, FileError},
-        {"", serve(standin::Trickle(std::string(30, 'x'), 1, 1s)), TransferError, true},  // a drip
-        {"", proxy(unanswered.Url()), TransferError},  // a connect that never completes
-        {"", proxy(hostile.Url()), TransferError, true},
-        {"", serve(cut), TransferError, true},  // last: its .part is read below
-        // clang-format on
-    };
-    job_.stallLimit = 2s;  // above the drip's pause
-    job_.connectTimeout = 1s;
-    for (size_t i = 0; i < std::size(rows); ++i) {
-        SCOPED_TRACE(i);
-        Reset();
-        web_.Set(kServed, standin::Page("x"));
-        rows[i].arrange();
-        const auto start = Clock::now();
-        Download(job_.url);
-        EXPECT_LT(Clock::now() - start, 10s);
-        EXPECT_EQ(job_.outcome, rows[i].outcome);
-        EXPECT_NE(job_.detail.find(rows[i].inDetail), std::string::npos) << job_.detail;
-        EXPECT_FALSE(fs::exists(job_.path));
-        EXPECT_EQ(progress_.empty(), !rows[i].bytesArrive);
+        EXPECT_EQ(last, row.text.size());
     }
     EXPECT_TRUE(job_.partIsOurs);
     EXPECT_TRUE(ReadFile(Part()) == GeneratedBody(0, 300000));
@@ -208,16 +192,8 @@ TEST_F(DownloadWorkerTest, EveryFailureSaysWhatItWasAndSavesNothingUnderTheName)
 }
 
 TEST_F(DownloadWorkerTest, NeverWritesOverAFile) {
-    // Somebody else's .part: the name is taken before a byte is written.
-    { std::ofstream(Part()) << "theirs"; }
-    web_.Set(kServed, standin::Page("mine"));
-    Download(kUrl);
-    EXPECT_EQ(job_.outcome, DownloadOutcome::NameTaken);
-    EXPECT_EQ(ReadFile(Part()), "theirs");
-    fs::remove(Part());
-
     // A file that takes the name while the download runs: the download takes
-    // another name when it is whole.
+    // another name when it is whole. Somebody else's .part is in the next test.
     web_.Set(kServed, standin::Trickle("mine", 2, 200ms));
     onProgress_ = [this] {
         if (!fs::exists(Path("song.mp3"))) {
@@ -254,6 +230,7 @@ TEST_F(DownloadWorkerTest, APartIsContinuedOnlyWithTheRestOfItsOwnVersion) {
         standin::Reply reply;
         const char* range;  // asked for; null: nothing asked
         std::string file;   // saved; empty: the .part stays as it was
+        bool ours = true;   // else somebody else's: the name is taken before a byte is written
     } rows[] = {
         {"the rest", GeneratedBody(0, 400000), "\"v1\"", standin::ResumableFile(1000000, "\"v1\""),
          "bytes=400000-", GeneratedBody(0, 1000000)},
@@ -267,18 +244,18 @@ TEST_F(DownloadWorkerTest, APartIsContinuedOnlyWithTheRestOfItsOwnVersion) {
         {"the part is whole", GeneratedBody(0, 1000), "\"v1\"", whole, "bytes=1000-",
          GeneratedBody(0, 1000)},
         {"in use by another download", kept, "\"v1\"", standin::Page("x"), nullptr, ""},
+        {"somebody else's", "theirs", "", standin::Page("mine"), "", "", false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
         Reset();
         { std::ofstream(Part()) << row.part; }
         const int theirs = row.range ? -1 : OpenPartForWriting(Part(), false);
-        job_.partIsOurs = true;
+        job_.partIsOurs = row.ours;
         job_.validator = row.validator;
         web_.Set(kServed, row.reply);
         Download(kUrl);
         if (theirs >= 0) {
-            EXPECT_EQ(job_.outcome, DownloadOutcome::NameTaken);
             EXPECT_FALSE(RemovePartIfUnused(Part()));
             close(theirs);
         }
@@ -289,7 +266,7 @@ TEST_F(DownloadWorkerTest, APartIsContinuedOnlyWithTheRestOfItsOwnVersion) {
             EXPECT_EQ(requests[0].Header("If-Range"), *row.range ? row.validator : "");
         }
         if (row.file.empty()) {
-            EXPECT_FALSE(job_.succeeded());
+            EXPECT_EQ(job_.outcome == DownloadOutcome::NameTaken, !row.range || !row.ours);
             EXPECT_TRUE(ReadFile(Part()) == row.part);
             EXPECT_EQ(job_.validator.empty(), row.range != nullptr);  // the next asks for all
             continue;
