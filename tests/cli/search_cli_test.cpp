@@ -135,7 +135,6 @@ TEST_F(SearchCliTest, EachCommandLineEndsWithItsStatusAndSaysWhy) {
         {"--version", 0, "bramix-cli " BRAMIX_PROJECT_VERSION "\n"},
         {"search ftp://song.tistory.com/1", 0, "http://"},
         {"search http://song.tistory.com/9", 0, "\t" + escaped + "\n"},
-        {"search http://gone.tistory.com/1", 3, "posts: 1 of 1 requests failed"},
         {"get -d ./o/" + url, 0, temp.string() + "/o/a.mp3\n"},  // the folder printed whole
         {"get -d . - < /", 1, "cannot read the list"},
         {"get -d ." + url + " >/dev/full", 1, "cannot write the saved files' paths"},
@@ -223,6 +222,15 @@ TEST_F(SearchCliTest, AReaderThatGoesAwayEndsTheSearchQuietlyInThePostItWasIn) {
     EXPECT_EQ(result.out, "exit 141\n");
     EXPECT_EQ(result.err, "");
     EXPECT_FALSE(Asked("http://song.tistory.com/3"));
+}
+
+TEST_F(SearchCliTest, NoServiceReachableIsExitThreeWithTheServicesNamed) {
+    web_.SetFallback([](const standin::RecordedRequest&) { return standin::Status(503); });
+    const auto result = Search({"봄노래"});
+    EXPECT_EQ(result.exitCode, 3);
+    EXPECT_EQ(result.out, "");
+    EXPECT_NE(result.err.find("Google/Tistory: 2 of 2"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("Naver: 2 of 2"), std::string::npos);
 }
 
 }  // namespace
