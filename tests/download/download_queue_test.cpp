@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <optional>
 
 #include "download/download_plan.h"
 #include "download/task_loop.h"
@@ -33,20 +32,16 @@ protected:
         queue_.reset();
         WebTest::TearDown();
     }
-    // Queues a find at f.example.com/NAME, served with `reply` (else a 404).
-    int Add(const std::string& name, const std::optional<standin::Reply>& reply = {}) {
+    // Queues a find at f.example.com/NAME, served with `reply`.
+    int Add(const std::string& name, const standin::Reply& reply) {
         const std::string ansi = testing::Ansi(name);
         DownloadEntry entry = EntryForFind(ansi, "", "http://f.example.com/" + ansi);
-        if (reply) {
-            web_.Set(entry.requestUrl, *reply);
-        }
+        web_.Set(entry.requestUrl, reply);
         return queue_->Add(std::move(entry));
     }
-    bool RunUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 5s) {
-        return loop_.RunUntil(done, limit);
-    }
+    bool RunUntil(const std::function<bool()>& done) { return loop_.RunUntil(done, 5s); }
     bool RunUntilIdle() {
-        return RunUntil([this] { return !queue_->busy(); }, 10s);
+        return loop_.RunUntil([this] { return !queue_->busy(); }, 10s);
     }
     const DownloadEntry& Entry(int row) { return queue_->entries().at(row); }
     static standin::Reply Slow(size_t size) {
@@ -60,27 +55,29 @@ protected:
     std::vector<int> changes_;
 };
 
-TEST_F(DownloadQueueTest, DownloadsOneAfterAnotherAndNeverOverAFile) {
+// Progress reaches the list at most every 75 ms: about 100 pieces make one
+// report per interval, plus the forced first one and the rows' changes at the
+// start and the end. A taken name gets the tick count, and the list shows it.
+TEST_F(DownloadQueueTest, ReportsAtMostEvery75MsAndNeverSavesOverAFile) {
     { std::ofstream(folder_ / "가을.mp3") << "mine"; }
-    EXPECT_EQ(Add("봄노래.mp3", standin::Page("aaa")), 0);
-    EXPECT_EQ(Add("가을.mp3", standin::LargeBody(2 << 20)), 1);
+    Add("가을.mp3", standin::Trickle(standin::GeneratedBody(0, 60000), 600, 5ms));
     EXPECT_FALSE(queue_->CanStartOrStop());  // until it starts
+    const auto start = Clock::now();
     queue_->RequestStart();
     ASSERT_TRUE(RunUntilIdle());
-    EXPECT_EQ(ReadFile(folder_ / "봄노래.mp3"), "aaa");
-    EXPECT_EQ(Entry(1).savedSize, 2u << 20);
-    // A taken name gets the tick count, and the list shows the new name.
+    EXPECT_LE(changes_.size(), static_cast<size_t>((Clock::now() - start) / 75ms) + 4);
+    EXPECT_LT(changes_.size(), 60u);
     EXPECT_EQ(ReadFile(folder_ / "가을.mp3"), "mine");
-    EXPECT_EQ(Entry(1).fileName.rfind("가을_", 0), 0u);
-    EXPECT_EQ(Entry(1).path, (folder_ / Entry(1).fileName).string());
-    EXPECT_EQ(queue_->completed(), 2);
-    EXPECT_FALSE(queue_->CanStartOrStop());
+    EXPECT_EQ(Entry(0).fileName.rfind("가을_", 0), 0u);
+    EXPECT_EQ(Entry(0).path, (folder_ / Entry(0).fileName).string());
+    EXPECT_EQ(Entry(0).savedSize, 60000u);
     EXPECT_TRUE(queue_->CanRemoveCompleted());
-    EXPECT_EQ(web_.RequestedUrls(),
-              (std::vector<std::string>{Entry(0).requestUrl, Entry(1).requestUrl}));
 }
 
-TEST_F(DownloadQueueTest, AFailedEntryIsRetriedAfterAGrowingPauseAndGivesWayMeanwhile) {
+// A failed entry waits a growing pause and gives way meanwhile: a new entry is
+// fetched at once, and giving way is no failure. Only a transfer holds its
+// row; a removed one takes its .part along.
+TEST_F(DownloadQueueTest, AFailedEntryIsRetriedAfterAGrowingPauseAndRemovalsLeaveTheRunningOne) {
     queue_->SetRetryPauses([](int failures) { return failures == 1 ? 100ms : 30000ms; });
     Add("cut.mp3", standin::ClosedMidBody(1000000, 200000));
     queue_->RequestStart();
@@ -89,13 +86,24 @@ TEST_F(DownloadQueueTest, AFailedEntryIsRetriedAfterAGrowingPauseAndGivesWayMean
     const auto requests = web_.Requests();
     ASSERT_EQ(requests.size(), 2u);
     EXPECT_GE(requests[1].time - requests[0].time, 100ms);
-    // A new entry is fetched at once; giving way is no failure.
     const auto added = Clock::now();
-    Add("new.mp3", standin::Page("new"));
-    ASSERT_TRUE(RunUntil([this] { return queue_->completed() == 1; }));
-    EXPECT_LT(web_.Requests().back().time - added, 1s);
+    Add("a.mp3", standin::Page("a"));
+    Add("slow.mp3", Slow(100000));
+    ASSERT_TRUE(RunUntil([this] { return Entry(2).state == DownloadState::Running; }));
+    EXPECT_LT(web_.Requests()[2].time - added, 1s);
     EXPECT_EQ(Entry(0).failuresInARow, 2);
     EXPECT_EQ(Entry(0).retryPause, 30000ms);
+    EXPECT_FALSE(queue_->Remove(2));
+    EXPECT_TRUE(fs::exists(folder_ / "cut.mp3.part"));
+    EXPECT_TRUE(queue_->Remove(0));
+    EXPECT_FALSE(fs::exists(folder_ / "cut.mp3.part"));
+    queue_->RemoveCompleted();
+    ASSERT_EQ(queue_->entries().size(), 1u);
+    EXPECT_FALSE(queue_->CanRemoveCompleted());
+    ASSERT_TRUE(RunUntilIdle());
+    EXPECT_EQ(Entry(0).fileName, "slow.mp3");
+    EXPECT_EQ(Entry(0).state, DownloadState::Done);
+    EXPECT_EQ(queue_->completed(), 1);
 }
 
 TEST_F(DownloadQueueTest, AStoppedDownloadResumesFromItsPart) {
@@ -120,25 +128,6 @@ TEST_F(DownloadQueueTest, AStoppedDownloadResumesFromItsPart) {
     EXPECT_EQ(temp_.Contents(), std::vector<std::string>{"slow.mp3"});
 }
 
-TEST_F(DownloadQueueTest, RemovalsLeaveTheRunningEntryAndItsReportsToItsRow) {
-    Add("a.mp3", standin::Page("a"));
-    Add("cut.mp3", standin::ClosedMidBody(100000, 5000));
-    Add("slow.mp3", Slow(100000));
-    queue_->RequestStart();
-    ASSERT_TRUE(RunUntil([this] { return Entry(2).state == DownloadState::Running; }));
-    EXPECT_FALSE(queue_->Remove(2));  // transferring
-    EXPECT_TRUE(fs::exists(folder_ / "cut.mp3.part"));
-    EXPECT_TRUE(queue_->Remove(1));
-    EXPECT_FALSE(fs::exists(folder_ / "cut.mp3.part"));
-    queue_->RemoveCompleted();
-    ASSERT_EQ(queue_->entries().size(), 1u);
-    EXPECT_FALSE(queue_->CanRemoveCompleted());
-    ASSERT_TRUE(RunUntilIdle());
-    EXPECT_EQ(Entry(0).fileName, "slow.mp3");
-    EXPECT_EQ(Entry(0).state, DownloadState::Done);
-    EXPECT_EQ(queue_->completed(), 1);
-}
-
 TEST_F(DownloadQueueTest, AStopDuringTheRetryPauseIsImmediateAndRestartTriesAtOnce) {
     queue_->SetRetryPauses([](int) { return 30000ms; });
     Add("x.mp3", standin::Status(500));
@@ -157,21 +146,9 @@ TEST_F(DownloadQueueTest, AStopDuringTheRetryPauseIsImmediateAndRestartTriesAtOn
 
     web_.Set("http://f.example.com/x.mp3", standin::Page("now"));
     queue_->StartOrStop();
-    ASSERT_TRUE(RunUntil([this] { return !queue_->busy(); }, 3s));
+    ASSERT_TRUE(RunUntilIdle());
     EXPECT_EQ(Entry(0).state, DownloadState::Done);
     EXPECT_EQ(Entry(0).failuresInARow, 0);
-}
-
-TEST_F(DownloadQueueTest, ProgressReachesTheListAtMostEvery75Milliseconds) {
-    Add("big.mp3", standin::Trickle(standin::GeneratedBody(0, 60000), 600, 5ms));
-    const auto start = Clock::now();
-    queue_->RequestStart();
-    ASSERT_TRUE(RunUntilIdle());
-    // About 100 pieces, but one report per interval, plus the forced first
-    // one and the rows' changes at the start and the end.
-    EXPECT_GE(changes_.size(), 2u);
-    EXPECT_LE(changes_.size(), static_cast<size_t>((Clock::now() - start) / 75ms) + 4);
-    EXPECT_LT(changes_.size(), 60u);
 }
 
 TEST_F(DownloadQueueTest, ClosingStopsTheDownloadAndKeepsItsPartialFileUntilDiscarded) {

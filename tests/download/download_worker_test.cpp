@@ -24,7 +24,16 @@ using Clock = std::chrono::steady_clock;
 namespace fs = std::filesystem;
 using standin::GeneratedBody;
 
-constexpr const char* kUrl = "http://f.example.com/a.mp3";
+// Every download's address goes on the wire escaped as pages' are: the
+// stand-in web answers only at kServed.
+constexpr const char* kUrl = "http://f.example.com/a b\xB0\xA1.mp3";
+constexpr const char* kServed = "http://f.example.com/a%20b%B0%A1.mp3";
+
+// An answer no server library sends: a length of `length`, then 5,000 bytes.
+std::string RawAnswer(const std::string& length) {
+    return "HTTP/1.1 200 OK\r\nContent-Length: " + length + "\r\nConnection: close\r\n\r\n" +
+           std::string(5000, 'x');
+}
 
 class DownloadWorkerTest : public testing::WebTest, public DownloadListener {
 protected:
@@ -36,11 +45,13 @@ protected:
     std::string Path(const std::string& name) const { return (temp_.path() / name).string(); }
     std::string Part() const { return PartPathOf(job_.path); }
 
-    // An empty folder and a fresh job for song.mp3.
+    // An empty folder, the stand-in web, and a fresh job for song.mp3.
     void Reset() {
         for (const auto& entry : fs::directory_iterator(temp_.path())) {
             fs::remove_all(entry.path());
         }
+        setenv("http_proxy", web_.ProxyUrl().c_str(), 1);
+        job_.url = kUrl;
         job_.path = Path("song.mp3");
         job_.stopFlag = 0;
         job_.partIsOurs = false;
@@ -82,7 +93,7 @@ protected:
         }
     }
     void OnEnd(const DownloadJob& job) override {
-        succeededAtEnd_ = job.succeeded();  // the results come before the end
+        succeededAtEnd_ = job.succeeded();
         ++ends_;
     }
 
@@ -94,28 +105,77 @@ protected:
     std::function<void()> onProgress_;
 };
 
-TEST_F(DownloadWorkerTest, SavesTheFileAndReportsEachNewByteCountWithTheTotal) {
+// A saved file comes with each new byte count and the total; a failure says
+// what it was and saves nothing under the name. The bytes of a file cut short
+// stay in its .part with their validator, for a later attempt.
+TEST_F(DownloadWorkerTest, SavesTheFileOrSaysWhatFailed) {
     standin::Reply unannounced = standin::LargeBody(200000);
     unannounced.announceLength = false;
     web_.Set("http://g.example.com/b.mp3", standin::Page("file"));
-    const struct {
-        const char* what;
-        standin::Reply reply;
-        std::string body;
-        uint64_t total;  // as reported: 0 when unknown
-    } rows[] = {
-        {"3 MiB", standin::LargeBody(3 << 20), GeneratedBody(0, 3 << 20), 3 << 20},
-        {"empty: only the end", standin::EmptyPage(), "", 0},
-        {"no length", unannounced, GeneratedBody(0, 200000), 0},
-        {"redirected to another host", standin::Redirect("http://g.example.com/b.mp3"), "file", 4},
+    standin::Reply unasked = standin::Page("part of it");
+    unasked.status = 206;
+    standin::Reply cut = standin::ResumableFile(1000000, "\"v1\"");
+    cut.closeAfter = 300000;
+    testing::UnansweredPort unanswered;
+    // A length that is no number announces nothing: the body ends where the
+    // server closes. One too large for any number libcurl takes as unknown;
+    // the worker does not.
+    testing::RawServer unknown(RawAnswer("unknown")), empty(RawAnswer(""));
+    testing::RawServer hostile(RawAnswer("9223372036854775808"));
+    const auto serve = [this](standin::Reply reply) {
+        return [this, reply] { web_.Set(kServed, reply); };
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.what);
+    const auto proxy = [](std::string url) {
+        return [url] { setenv("http_proxy", url.c_str(), 1); };
+    };
+    const std::string x5000(5000, 'x');
+    using enum DownloadOutcome;
+    const struct {
+        std::function<void()> arrange;
+        DownloadOutcome outcome;
+        std::string text;    // saved: the file; failed: in the detail
+        uint64_t total = 0;  // saved: as reported, 0 when unknown; failed: 1 when bytes came
+    } rows[] = {
+        // clang-format off
+        {serve(standin::LargeBody(3 << 20)), Saved, GeneratedBody(0, 3 << 20), 3 << 20},
+        {serve(standin::EmptyPage()), Saved, ""},  // only the end
+        {serve(unannounced), Saved, GeneratedBody(0, 200000)},
+        {serve(standin::Redirect("http://g.example.com/b.mp3")), Saved, "file", 4},
+        {proxy(unknown.Url()), Saved, x5000}, {proxy(empty.Url()), Saved, x5000},
+        {serve(standin::Status(404)), HttpStatus, "404"},
+        {serve(standin::Status(204)), HttpStatus, "204"},
+        {serve(unasked), HttpStatus, "206"},
+        {serve(standin::Status(302)), HttpStatus, "302"},  // nowhere to go
+        {serve(standin::Redirect(kServed)), TransferError, "redirects"},
+        {serve(standin::Redirect("file:///etc/passwd")), TransferError, "file"},
+        {[this] { job_.url = "not an address"; }, TransferError, ""},
+        {[this] { job_.path = Path("no-such-folder/a.mp3"); }, FileError, "no-such-folder"},
+        {serve(standin::Trickle(std::string(30, 'x'), 1, 1s)), TransferError, "", 1},  // a drip
+        {proxy(unanswered.Url()), TransferError, ""},  // a connect that never completes
+        {proxy(hostile.Url()), TransferError, "", 1},
+        {serve(cut), TransferError, "", 1},  // last: its .part is read below
+        // clang-format on
+    };
+    job_.stallLimit = 2s;  // above the drip's pause
+    job_.connectTimeout = 1s;
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        SCOPED_TRACE(i);
+        const auto& row = rows[i];
         Reset();
-        web_.Set(kUrl, row.reply);
-        Download(kUrl);
-        EXPECT_TRUE(job_.succeeded() && succeededAtEnd_ && ends_ == 1) << job_.detail;
-        EXPECT_TRUE(ReadFile(job_.path) == row.body);
+        web_.Set(kServed, standin::Page("x"));
+        row.arrange();
+        const auto start = Clock::now();
+        Download(job_.url);
+        EXPECT_LT(Clock::now() - start, 10s);
+        EXPECT_EQ(job_.outcome, row.outcome) << job_.detail;
+        EXPECT_TRUE(ends_ == 1 && succeededAtEnd_ == job_.succeeded());  // results, then the end
+        if (row.outcome != Saved) {
+            EXPECT_NE(job_.detail.find(row.text), std::string::npos) << job_.detail;
+            EXPECT_FALSE(fs::exists(job_.path));
+            EXPECT_EQ(progress_.empty(), row.total == 0);
+            continue;
+        }
+        EXPECT_TRUE(ReadFile(job_.path) == row.text);
         EXPECT_EQ(temp_.Contents(), std::vector<std::string>{"song.mp3"});  // no .part left
         EXPECT_FALSE(job_.partIsOurs);
         uint64_t last = 0;
@@ -124,119 +184,17 @@ TEST_F(DownloadWorkerTest, SavesTheFileAndReportsEachNewByteCountWithTheTotal) {
             EXPECT_EQ(total, row.total);
             last = bytes;
         }
-        EXPECT_EQ(last, row.body.size());
+        EXPECT_EQ(last, row.text.size());
     }
-}
-
-TEST_F(DownloadWorkerTest, AddressesGoOnTheWireEscapedAsPagesAre) {
-    web_.Set("http://files.tistory.com/my%20song%B0%A1.mp3", standin::Page("x"));
-    Download("http://files.tistory.com/my song\xB0\xA1.mp3");
-    EXPECT_TRUE(job_.succeeded()) << job_.detail;
-    EXPECT_EQ(web_.RequestedUrls(),
-              std::vector<std::string>{"http://files.tistory.com/my%20song%B0%A1.mp3"});
-}
-
-TEST_F(DownloadWorkerTest, EveryFailureSaysWhatItWasAndSavesNothingUnderTheName) {
-    standin::Reply unasked = standin::Page("part of it");
-    unasked.status = 206;
-    testing::UnansweredPort unanswered;
-    const auto serve = [this](standin::Reply reply) {
-        return [this, reply] { web_.Set(kUrl, reply); };
-    };
-    const struct {
-        const char* inDetail;
-        std::function<void()> arrange;
-        DownloadOutcome outcome;
-        bool bytesArrive = false;
-    } rows[] = {
-        {"404", serve(standin::Status(404)), DownloadOutcome::HttpStatus},
-        {"204", serve(standin::Status(204)), DownloadOutcome::HttpStatus},
-        {"206", serve(unasked), DownloadOutcome::HttpStatus},
-        {"302", serve(standin::Status(302)), DownloadOutcome::HttpStatus},  // nowhere to go
-        {"redirects", serve(standin::Redirect(kUrl)), DownloadOutcome::TransferError},
-        {"file", serve(standin::Redirect("file:///etc/passwd")), DownloadOutcome::TransferError},
-        {"", [this] { job_.url = "not an address"; }, DownloadOutcome::TransferError},
-        {"no-such-folder",
-         [&] {
-             serve(standin::Page("x"))();
-             job_.path = Path("no-such-folder/a.mp3");
-         },
-         DownloadOutcome::FileError},
-        {"", serve(standin::Trickle(std::string(30, 'x'), 1, 1s)), DownloadOutcome::TransferError,
-         true},  // a drip below the stall limit
-        {"",
-         [&] {  // a connect that never completes
-             job_.connectTimeout = 1s;
-             setenv("http_proxy", unanswered.Url().c_str(), 1);
-         },
-         DownloadOutcome::TransferError},
-    };
-    job_.stallLimit = 2s;
-    for (size_t i = 0; i < std::size(rows); ++i) {
-        SCOPED_TRACE(i);
-        Reset();
-        job_.url = kUrl;
-        rows[i].arrange();
-        const auto start = Clock::now();
-        Download(job_.url);
-        EXPECT_LT(Clock::now() - start, 10s);
-        EXPECT_EQ(job_.outcome, rows[i].outcome);
-        EXPECT_NE(job_.detail.find(rows[i].inDetail), std::string::npos) << job_.detail;
-        EXPECT_FALSE(fs::exists(job_.path));
-        EXPECT_EQ(progress_.empty(), !rows[i].bytesArrive);
-    }
-}
-
-TEST_F(DownloadWorkerTest, TheBytesWrittenMustBeTheBytesAnnounced) {
-    // A length too large for any number, then 5,000 bytes: libcurl takes the
-    // length as unknown, the worker does not.
-    testing::RawServer server(
-        "HTTP/1.1 200 OK\r\nContent-Length: 9223372036854775808\r\n"
-        "Connection: close\r\n\r\n" +
-        std::string(5000, 'x'));
-    setenv("http_proxy", server.Url().c_str(), 1);
-    Download(kUrl);
-    EXPECT_EQ(job_.outcome, DownloadOutcome::TransferError);
-    EXPECT_FALSE(fs::exists(job_.path));
-
-    // Short of the length announced: no file under its name, the bytes and
-    // their validator kept in the .part for a later attempt.
-    setenv("http_proxy", web_.ProxyUrl().c_str(), 1);
-    standin::Reply cut = standin::ResumableFile(1000000, "\"v1\"");
-    cut.closeAfter = 300000;
-    web_.Set(kUrl, cut);
-    Download(kUrl);
-    EXPECT_EQ(job_.outcome, DownloadOutcome::TransferError);
-    EXPECT_FALSE(fs::exists(job_.path));
     EXPECT_TRUE(job_.partIsOurs);
     EXPECT_TRUE(ReadFile(Part()) == GeneratedBody(0, 300000));
     EXPECT_EQ(RecallPart(Part())->validator, "\"v1\"");
-
-    // A length that is no number announces nothing: the body ends where the
-    // server closes, as it would without one.
-    for (const char* length : {"unknown", ""}) {
-        testing::RawServer vague(std::string("HTTP/1.1 200 OK\r\nContent-Length: ") + length +
-                                 "\r\nConnection: close\r\n\r\n" + std::string(5000, 'x'));
-        setenv("http_proxy", vague.Url().c_str(), 1);
-        Reset();
-        Download(kUrl);
-        EXPECT_TRUE(job_.succeeded()) << length << ": " << job_.detail;
-        EXPECT_TRUE(ReadFile(job_.path) == std::string(5000, 'x')) << length;
-    }
 }
 
 TEST_F(DownloadWorkerTest, NeverWritesOverAFile) {
-    // Somebody else's .part: the name is taken before a byte is written.
-    { std::ofstream(Part()) << "theirs"; }
-    web_.Set(kUrl, standin::Page("mine"));
-    Download(kUrl);
-    EXPECT_EQ(job_.outcome, DownloadOutcome::NameTaken);
-    EXPECT_EQ(ReadFile(Part()), "theirs");
-    fs::remove(Part());
-
     // A file that takes the name while the download runs: the download takes
-    // another name when it is whole.
-    web_.Set(kUrl, standin::Trickle("mine", 2, 200ms));
+    // another name when it is whole. Somebody else's .part is in the next test.
+    web_.Set(kServed, standin::Trickle("mine", 2, 200ms));
     onProgress_ = [this] {
         if (!fs::exists(Path("song.mp3"))) {
             std::ofstream(Path("song.mp3")) << "theirs";
@@ -272,6 +230,7 @@ TEST_F(DownloadWorkerTest, APartIsContinuedOnlyWithTheRestOfItsOwnVersion) {
         standin::Reply reply;
         const char* range;  // asked for; null: nothing asked
         std::string file;   // saved; empty: the .part stays as it was
+        bool ours = true;   // else somebody else's: the name is taken before a byte is written
     } rows[] = {
         {"the rest", GeneratedBody(0, 400000), "\"v1\"", standin::ResumableFile(1000000, "\"v1\""),
          "bytes=400000-", GeneratedBody(0, 1000000)},
@@ -285,18 +244,18 @@ TEST_F(DownloadWorkerTest, APartIsContinuedOnlyWithTheRestOfItsOwnVersion) {
         {"the part is whole", GeneratedBody(0, 1000), "\"v1\"", whole, "bytes=1000-",
          GeneratedBody(0, 1000)},
         {"in use by another download", kept, "\"v1\"", standin::Page("x"), nullptr, ""},
+        {"somebody else's", "theirs", "", standin::Page("mine"), "", "", false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
         Reset();
         { std::ofstream(Part()) << row.part; }
         const int theirs = row.range ? -1 : OpenPartForWriting(Part(), false);
-        job_.partIsOurs = true;
+        job_.partIsOurs = row.ours;
         job_.validator = row.validator;
-        web_.Set(kUrl, row.reply);
+        web_.Set(kServed, row.reply);
         Download(kUrl);
         if (theirs >= 0) {
-            EXPECT_EQ(job_.outcome, DownloadOutcome::NameTaken);
             EXPECT_FALSE(RemovePartIfUnused(Part()));
             close(theirs);
         }
@@ -307,7 +266,7 @@ TEST_F(DownloadWorkerTest, APartIsContinuedOnlyWithTheRestOfItsOwnVersion) {
             EXPECT_EQ(requests[0].Header("If-Range"), *row.range ? row.validator : "");
         }
         if (row.file.empty()) {
-            EXPECT_FALSE(job_.succeeded());
+            EXPECT_EQ(job_.outcome == DownloadOutcome::NameTaken, !row.range || !row.ours);
             EXPECT_TRUE(ReadFile(Part()) == row.part);
             EXPECT_EQ(job_.validator.empty(), row.range != nullptr);  // the next asks for all
             continue;
@@ -349,8 +308,8 @@ TEST_F(DownloadWorkerTest, AStopEndsEveryWaitPromptly) {
     EXPECT_EQ(job_.outcome, DownloadOutcome::Stopped);
 
     testing::UnansweredPort unanswered;
-    setenv("http_proxy", unanswered.Url().c_str(), 1);
     Reset();
+    setenv("http_proxy", unanswered.Url().c_str(), 1);
     const auto start = Clock::now();
     EXPECT_LT(StopDuring(kUrl, [&] { return Clock::now() > start + 200ms; }), 1s);
     EXPECT_EQ(job_.outcome, DownloadOutcome::Stopped);

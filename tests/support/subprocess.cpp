@@ -6,26 +6,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstring>
-
 namespace bramix::testing {
 
 ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOptions& options) {
     int in[2], out[2], err[2];
-    if (pipe(in) != 0 || pipe(out) != 0) {
-        return {};
-    }
     winsize size{};
     size.ws_row = 24;
     size.ws_col = static_cast<unsigned short>(options.terminalColumns);
-    const bool errorPiped = options.terminalColumns > 0
-                                ? openpty(&err[0], &err[1], nullptr, nullptr, &size) == 0
-                                : pipe(err) == 0;
-    if (!errorPiped) {
-        for (int fd : {in[0], in[1], out[0], out[1]}) {
-            close(fd);
-        }
+    if (pipe(in) != 0 || pipe(out) != 0 ||
+        (options.terminalColumns > 0 ? openpty(&err[0], &err[1], nullptr, nullptr, &size)
+                                     : pipe(err)) != 0) {
         return {};
     }
     const pid_t pid = fork();
@@ -57,29 +47,20 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOpti
         }
         written += static_cast<size_t>(n);
     }
-    if (!options.keepInputOpen) {
-        close(in[1]);
-    }
+    close(in[1]);
 
+    using Clock = std::chrono::steady_clock;
     ProcessResult result;
-    pollfd fds[2] = {{options.outputUnread ? -1 : out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
-    int open = options.outputUnread ? 1 : 2;
-    const auto limit = std::chrono::steady_clock::now() + kProcessLimit;
-    bool killed = false;
-    std::chrono::steady_clock::time_point hungUp{};
-    while (open > 0) {
-        if (!killed && std::chrono::steady_clock::now() > limit) {
+    pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+    const auto limit = Clock::now() + kProcessLimit;
+    Clock::time_point interrupted{};
+    for (int open = 2; open > 0;) {
+        if (Clock::now() > limit) {
             kill(pid, SIGKILL);
-            killed = true;
         }
-        if (poll(fds, 2, 50) <= 0) {
-            if (options.onOutput) {
-                options.onOutput(pid, result.out);
-            }
-            continue;
-        }
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd < 0 || (fds[i].revents & (POLLIN | POLLHUP | POLLERR)) == 0) {
+        const bool ready = poll(fds, 2, 50) > 0;
+        for (int i = 0; ready && i < 2; ++i) {
+            if ((fds[i].revents & (POLLIN | POLLHUP | POLLERR)) == 0) {
                 continue;
             }
             char buffer[4096];
@@ -88,36 +69,22 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOpti
                 close(fds[i].fd);
                 fds[i].fd = -1;
                 --open;
-                continue;
+            } else {
+                (i == 0 ? result.out : result.err).append(buffer, static_cast<size_t>(n));
             }
-            (i == 0 ? result.out : result.err).append(buffer, static_cast<size_t>(n));
-            if (i != 0) {
-                continue;
-            }
-            if (options.onOutput) {
-                options.onOutput(pid, result.out);
-            }
-            if (options.hangUpAfterFirstLine && result.out.find('\n') != std::string::npos) {
-                close(fds[0].fd);
-                fds[0].fd = -1;
-                --open;
-                hungUp = std::chrono::steady_clock::now();
-            }
+        }
+        if (interrupted == Clock::time_point{} && options.interruptWhen &&
+            options.interruptWhen(result)) {
+            kill(pid, SIGINT);
+            interrupted = Clock::now();
         }
     }
     int status = 0;
     waitpid(pid, &status, 0);
-    if (options.outputUnread) {
-        close(out[0]);
+    if (interrupted != Clock::time_point{}) {
+        result.afterInterrupt = Clock::now() - interrupted;
     }
-    if (options.keepInputOpen) {
-        close(in[1]);
-    }
-    if (hungUp != std::chrono::steady_clock::time_point{}) {
-        result.afterHangUp = std::chrono::steady_clock::now() - hungUp;
-    }
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    result.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
     return result;
 }
 
