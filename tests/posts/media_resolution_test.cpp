@@ -18,6 +18,7 @@ void Resolve(testing::MemorySearch& search, const std::string& link,
     post.pageUrl = page;
     post.title = Ansi("봄노래 - 가수");
     ResolveMediaLink(search.job, post, link);
+    TellHeldEvents(search.job);
 }
 
 TEST(ResolveMediaLinkTest, AsksWhatMayBeAudioAndReportsItUnderTheBestName) {
@@ -133,7 +134,7 @@ TEST(ResolveMediaLinkTest, NoHeadAServerSendsLosesTheFind) {
                                   "\r\nConnection: close\r\n\r\n" + std::string(600000, 'x'));
         setenv("http_proxy", server.Url().c_str(), 1);
         testing::MemorySearch search;
-        search.job.web = &CurlWebClient();
+        search.job.web = search.job.curlWeb.get();
         Resolve(search, "http://cfile5.uf.tistory.com/original/1A2B");
         ASSERT_EQ(search.recorder.finds.size(), 1u);
         EXPECT_EQ(search.recorder.finds[0].fileName, row.name);

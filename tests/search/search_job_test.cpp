@@ -99,27 +99,75 @@ TEST(SearchJobTest, PassesGoOnUntilOneFromTheThirdOnFindsNoPosts) {
     }
 }
 
-TEST(SearchJobTest, PausesAfterEachAnalysedPost) {
+// Posts are asked a pause apart, counted from one request's start to the
+// next; blog pages one at a time.
+TEST(SearchJobTest, PostsAreAskedAPauseApartAndPagesOneAtATime) {
     testing::MemorySearch search;
     search.job.input = "abc";
-    search.job.postPause = 100ms;
-    search.web.SetPage(kPass0, ResultsPage({"a.tistory.com/1", "b.tistory.com/2"}));
-    const auto started = Clock::now();
+    search.job.postPause = 50ms;
+    search.web.pageTime = 20ms;
+    search.web.SetPage(kPass0, ResultsPage({"a.tistory.com/1", "b.tistory.com/2", "c.com/3"}));
     SearchThreadProc(&search.job);
-    EXPECT_GE(Clock::now() - started, 200ms);
+    const auto& urls = search.web.requests();
+    ASSERT_EQ(urls.size(), 1 + 3 + 1 + 5u);
+    for (size_t i = 1; i < urls.size(); ++i) {
+        const auto apart = search.web.times[i] - search.web.times[i - 1];
+        EXPECT_GE(apart, i >= 2 && i <= 4 ? 45ms : 20ms) << urls[i];
+    }
 }
 
-TEST(SearchJobTest, AStopCutsThePauseShort) {
+// A probe still out at the stop reports nothing, and the pause ends at once.
+TEST(SearchJobTest, AStopCutsThePauseShortAndDropsTheProbesOut) {
     testing::MemorySearch search;
     search.job.input = "abc";
     search.job.postPause = 10s;
     search.web.SetPage(kPass0, ResultsPage({"a.tistory.com/1", "b.tistory.com/2"}));
-    search.StopAt("http://a.tistory.com/1");
+    search.web.SetPage("http://a.tistory.com/1",
+                       "<body><EMBED src=\"http://f.com/a.mp3\" x>"
+                       "<EMBED src=\"http://f.com/b.mp3\" x>");
+    search.web.SetFile("http://f.com/a.mp3", "", "");
+    search.web.DelayProbe("http://f.com/a.mp3", 2);
+    search.StopAt("http://f.com/b.mp3");
     const auto started = Clock::now();
     SearchThreadProc(&search.job);
     EXPECT_LT(Clock::now() - started, 1s);
-    EXPECT_EQ(search.web.requests().size(), 2u);  // nothing after the stop
-    EXPECT_EQ(search.recorder.kinds.back(), 'E');
+    EXPECT_EQ(search.web.requests().size(), 4u);  // nothing after the stop
+    EXPECT_EQ(search.recorder.kinds, "RPPPE");
+}
+
+// The listener hears the same events in the same order however the probes
+// answer; a file that two posts name is asked for once.
+TEST(SearchJobTest, ProbesAnsweringOutOfOrderChangeNothingTheListenerHears) {
+    const auto embed = [](const std::string& file) {
+        return "<EMBED src=\"http://f.com/" + file + "\" x>";
+    };
+    const std::pair<std::string, int> files[] = {
+        {"a.mp3", 3}, {"b.mp3", 1}, {"c.mp3", 2}, {"d.wma", 0}};
+    std::string heard[2];
+    for (const int late : {0, 1}) {
+        testing::MemorySearch search;
+        search.job.input = "abc";
+        search.web.SetPage(kPass0, ResultsPage({"a.tistory.com/1", "b.tistory.com/2"}));
+        search.web.SetPage("http://a.tistory.com/1",
+                           kPostWithFile + embed("a.mp3") + embed("b.mp3"));
+        search.web.SetPage(
+            "http://b.tistory.com/2",
+            "<body><noscript><a href=\"http://b.tistory.com/f\">x.mp3</a></noscript>" +
+                embed("b.mp3") + embed("c.mp3") + embed("d.wma"));
+        for (const auto& [file, steps] : files) {
+            search.web.SetFile("http://f.com/" + file, "", file == "c.mp3" ? "1" : "");
+            search.web.DelayProbe("http://f.com/" + file, late * steps);
+        }
+        SearchThreadProc(&search.job);
+        EXPECT_EQ(search.web.Count("http://f.com/b.mp3"), 1u);
+        const auto& probes = search.job.stats.Of(SearchService::FileProbes);
+        heard[late] = search.recorder.kinds + std::to_string(probes.made);
+        for (const FoundFile& found : search.recorder.finds) {
+            heard[late] += " " + found.fileUrl + "|" + found.fileName + "|" + found.pageUrl;
+        }
+    }
+    EXPECT_EQ(heard[1], heard[0]);
+    EXPECT_EQ(std::count(heard[0].begin(), heard[0].end(), 'F'), 5);
 }
 
 // Through libcurl: a post that never answers, a post that stalls after its
