@@ -1,16 +1,15 @@
 #pragma once
 
 // The network from memory: pages and file headers set per address, every
-// request recorded with its time. Hands the search side its pages without a
-// server, for tests and fuzz targets. Probes answer at once unless delayed,
-// which makes them answer out of order. Not thread-safe.
+// request recorded, pages with their time. Hands the search side its pages without a
+// server, for tests and fuzz targets; probes answer at once unless delayed
+// (so out of order). Not thread-safe.
 
 #include <algorithm>
 #include <functional>
 #include <map>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "net/web_client.h"
@@ -23,59 +22,44 @@ public:
     void SetFile(const std::string& url, std::string disposition, std::string length) {
         files_[url] = {FetchResult{}, std::move(disposition), std::move(length)};
     }
-    // The probe of `url` answers after `steps` more page fetches or waits.
-    void DelayProbe(const std::string& url, int steps) { delays_[url] = steps; }
+    // The probe of `url` answers after `fetches` more page fetches.
+    void DelayProbe(const std::string& url, int fetches) { delays_[url] = fetches; }
 
     FetchResult FetchPage(const std::string& url, std::string& text,
                           const StopFlag& stop) override {
-        Step();
+        AnswerProbes(1);
+        pagesAsked.emplace_back(url, Clock::now());
         const auto failed = Ask(url, stop);
-        std::this_thread::sleep_for(pageTime);
-        if (failed) {
-            return *failed;
-        }
         const auto found = pages_.find(url);
-        if (found == pages_.end()) {
-            return {FetchOutcome::HttpStatus, {}, 404};
+        if (failed || found == pages_.end()) {
+            return failed ? *failed : FetchResult{FetchOutcome::HttpStatus, {}, 404};
         }
         text = found->second;
         return text.empty() ? FetchResult{FetchOutcome::EmptyPage, {}} : FetchResult{};
     }
 
     FileProbe ProbeFile(const std::string& url, const StopFlag& stop) override {
-        if (const auto failed = Ask(url, stop)) {
-            return {*failed, {}, {}};
-        }
+        const auto failed = Ask(url, stop);
         const auto found = files_.find(url);
-        return found == files_.end() ? FileProbe{{FetchOutcome::HttpStatus, {}, 404}, {}, {}}
-                                     : found->second;
+        return failed                  ? FileProbe{*failed, {}, {}}
+               : found == files_.end() ? FileProbe{{FetchOutcome::HttpStatus, {}, 404}, {}, {}}
+                                       : found->second;
     }
 
     void StartProbe(const std::string& url, const StopFlag& stop, ProbeDone done) override {
-        FileProbe probe = ProbeFile(url, stop);
-        const auto delay = delays_.find(url);
-        if (delay == delays_.end()) {
-            return done(probe);
-        }
-        held_.push_back({delay->second, std::move(probe), std::move(done)});
+        held_.push_back({delays_[url], ProbeFile(url, stop), std::move(done)});
+        AnswerProbes(0);
     }
-    void WaitUntil(const StopFlag& stop, Clock::time_point deadline) override {
-        Step();
-        WebClient::WaitUntil(stop, deadline);
-    }
-    void WaitForProbes(const StopFlag& stop) override {
-        while (!held_.empty() && !IsStopped(stop)) {
-            Step();
-        }
-    }
+    // Answers every probe still held, unless stopped.
+    // Answers every probe still held, unless stopped.
+    void WaitForProbes(const StopFlag& stop) override { AnswerProbes(IsStopped(stop) ? 0 : 1000); }
     void DropProbes() override { held_.clear(); }
 
     const std::vector<std::string>& requests() const { return requests_; }
     size_t Count(const std::string& url) const {
         return static_cast<size_t>(std::count(requests_.begin(), requests_.end(), url));
     }
-    std::vector<Clock::time_point> times;  // when each request was made
-    std::chrono::milliseconds pageTime{};  // how long each page takes to come
+    std::vector<std::pair<std::string, Clock::time_point>> pagesAsked;  // and when
 
     // Sees each address as it is asked for; a stop it asks for ends that
     // request as Stopped, as a stop during a transfer does.
@@ -83,15 +67,17 @@ public:
 
 private:
     struct Held {
-        int steps;
+        int fetches;
         FileProbe probe;
         ProbeDone done;
     };
 
-    void Step() {
+    // Answers the probes due once `fetches` more pages have been fetched.
+    void AnswerProbes(int fetches) {
         std::vector<Held> due, kept;
         for (Held& held : held_) {
-            (--held.steps > 0 ? kept : due).push_back(std::move(held));
+            held.fetches -= fetches;
+            (held.fetches > 0 ? kept : due).push_back(std::move(held));
         }
         held_ = std::move(kept);
         for (Held& held : due) {
@@ -101,7 +87,6 @@ private:
 
     std::optional<FetchResult> Ask(const std::string& url, const StopFlag& stop) {
         requests_.push_back(url);
-        times.push_back(Clock::now());
         if (onRequest) {
             onRequest(url);
         }
