@@ -37,7 +37,7 @@ public:
         return probe;
     }
 
-    void StartProbe(const std::string& url, const StopFlag& stop, ProbeDone done) override {
+    void StartProbe(const std::string& url, const StopFlag& stop, ProbeDone&& done) override {
         lane_.Start(url, stop, std::move(done));
     }
 
@@ -74,7 +74,7 @@ private:
 
 }  // namespace
 
-void WebClient::StartProbe(const std::string& url, const StopFlag& stop, ProbeDone done) {
+void WebClient::StartProbe(const std::string& url, const StopFlag& stop, ProbeDone&& done) {
     done(ProbeFile(url, stop));
 }
 

@@ -41,7 +41,7 @@ public:
     // Asks for a file's headers beside whatever else runs; `done` takes the
     // answer, from inside this call or a later call of this client, exactly
     // once unless DropProbes comes first. By default: ProbeFile, at once.
-    virtual void StartProbe(const std::string& url, const StopFlag& stop, ProbeDone done);
+    virtual void StartProbe(const std::string& url, const StopFlag& stop, ProbeDone&& done);
 
     // Waits until `deadline`, letting probes go on; a stop ends it.
     virtual void WaitUntil(const StopFlag& stop, Clock::time_point deadline);

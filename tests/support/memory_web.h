@@ -46,7 +46,7 @@ public:
                                        : found->second;
     }
 
-    void StartProbe(const std::string& url, const StopFlag& stop, ProbeDone done) override {
+    void StartProbe(const std::string& url, const StopFlag& stop, ProbeDone&& done) override {
         held_.push_back({delays_[url], ProbeFile(url, stop), std::move(done)});
         AnswerProbes(0);
     }
