@@ -91,6 +91,8 @@ struct SearchJob {
     std::string input;                   // trimmed, never empty; code page 949
     StopFlag stopFlag{0};                // nonzero: stop requested; the job only reads it
     SearchListener* listener = nullptr;  // told every event; none: nobody listens
+    // The job's own libcurl client, used on its thread; `web` may point
+    // elsewhere (pages from memory).
     std::unique_ptr<WebClient> curlWeb = MakeCurlWebClient();
     WebClient* web = curlWeb.get();  // how the job reaches the network
     // From the start of one post's request to the next one's, so that the
