@@ -7,8 +7,8 @@
 namespace bramix {
 
 HttpPageReader::HttpPageReader(uint32_t timeoutMs, const StopFlag* stop,
-                               std::chrono::seconds stallLimit)
-    : timeoutMs_(timeoutMs), stop_(stop), stallLimit_(stallLimit) {}
+                               std::chrono::seconds stallLimit, CurlDriver* driver)
+    : timeoutMs_(timeoutMs), stop_(stop), stallLimit_(stallLimit), driver_(driver) {}
 
 HttpPageReader::~HttpPageReader() {
     Close();
@@ -22,7 +22,23 @@ bool HttpPageReader::OpenHeadOnly(const std::string& url) {
     return OpenTransfer(url, false);
 }
 
+bool HttpPageReader::StartHeadOnly(const std::string& url) {
+    return BeginTransfer(url, false);
+}
+
+bool HttpPageReader::HeadSettled() const {
+    return transfer_ != nullptr && (transfer_->head().complete || transfer_->finished());
+}
+
 bool HttpPageReader::OpenTransfer(const std::string& url, bool bodyWanted) {
+    if (!BeginTransfer(url, bodyWanted)) {
+        return false;
+    }
+    transfer_->Drive(CurlTransfer::Until::HeadComplete);
+    return TakeHead();
+}
+
+bool HttpPageReader::BeginTransfer(const std::string& url, bool bodyWanted) {
     transfer_.reset();
     url_ = url;
     ok_ = false;
@@ -34,7 +50,7 @@ bool HttpPageReader::OpenTransfer(const std::string& url, bool bodyWanted) {
         return false;
     }
     transfer_ = std::make_unique<CurlTransfer>(
-        stop_, [this](std::string_view bytes) { return TakeBody(bytes); });
+        stop_, [this](std::string_view bytes) { return TakeBody(bytes); }, nullptr, driver_);
     TransferOptions options;
     options.request.connectTimeout = std::chrono::milliseconds(timeoutMs_);
     options.request.stallLimit = stallLimit_;
@@ -44,7 +60,10 @@ bool HttpPageReader::OpenTransfer(const std::string& url, bool bodyWanted) {
         result_ = {FetchOutcome::TransferError, "cannot start a transfer"};
         return false;
     }
-    transfer_->Drive(CurlTransfer::Until::HeadComplete);
+    return true;
+}
+
+bool HttpPageReader::TakeHead() {
     // The final headers decide, whatever the body does after them: a server
     // that closes right after its headers answered all the same.
     const ResponseHead& head = transfer_->head();
@@ -122,8 +141,8 @@ void HttpPageReader::Close() {
 }
 
 FetchResult FetchPage(const std::string& url, std::string& text, uint32_t timeoutMs,
-                      const StopFlag* stop) {
-    HttpPageReader reader(timeoutMs, stop);
+                      const StopFlag* stop, CurlDriver* driver) {
+    HttpPageReader reader(timeoutMs, stop, kStallLimit, driver);
     if (reader.Open(url)) {
         reader.ReadAll(text);
     }

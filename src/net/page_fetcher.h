@@ -27,9 +27,11 @@ inline constexpr size_t kPageReadLimit = 524288;
 class HttpPageReader {
 public:
     // `stop`, when given, ends every wait of the reader within 0.5 s of being
-    // set; it must outlive the reader.
+    // set; it must outlive the reader. So must `driver`, when given: the
+    // reader's transfer then runs on it beside the driver's others.
     explicit HttpPageReader(uint32_t timeoutMs, const StopFlag* stop = nullptr,
-                            std::chrono::seconds stallLimit = kStallLimit);
+                            std::chrono::seconds stallLimit = kStallLimit,
+                            CurlDriver* driver = nullptr);
     ~HttpPageReader();
     HttpPageReader(const HttpPageReader&) = delete;
     HttpPageReader& operator=(const HttpPageReader&) = delete;
@@ -42,6 +44,14 @@ public:
     // the head is read by us alone, so that no Content-Length a server sends
     // can make libcurl refuse the answer.
     bool OpenHeadOnly(const std::string& url);
+
+    // OpenHeadOnly without the wait: the request goes on in its driver's
+    // loop. False when it failed at once (result() tells why).
+    bool StartHeadOnly(const std::string& url);
+    // True once the started request's head is complete or the request ended.
+    bool HeadSettled() const;
+    // Once HeadSettled: what OpenHeadOnly would have returned.
+    bool TakeHead();
 
     // The first value of the header of that name (any case) after a
     // successful Open; empty otherwise or when the server sent none.
@@ -60,12 +70,14 @@ public:
 
 private:
     bool OpenTransfer(const std::string& url, bool bodyWanted);
+    bool BeginTransfer(const std::string& url, bool bodyWanted);
     size_t TakeBody(std::string_view bytes);
     FetchResult Failure() const;
 
     uint32_t timeoutMs_;
     const StopFlag* stop_;
     std::chrono::seconds stallLimit_;
+    CurlDriver* driver_;
     std::unique_ptr<CurlTransfer> transfer_;
     std::string url_;
     bool ok_ = false;
@@ -75,10 +87,10 @@ private:
     FetchResult result_;
 };
 
-// Fetches a page in one call. Succeeds when it was read and is not empty.
-// After a failed request `text` is untouched; after a failed or empty read it
-// is empty.
+// Fetches a page in one call, on `driver` when given. Succeeds when it was
+// read and is not empty. After a failed request `text` is untouched; after a
+// failed or empty read it is empty.
 FetchResult FetchPage(const std::string& url, std::string& text, uint32_t timeoutMs,
-                      const StopFlag* stop = nullptr);
+                      const StopFlag* stop = nullptr, CurlDriver* driver = nullptr);
 
 }  // namespace bramix

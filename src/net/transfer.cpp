@@ -9,7 +9,7 @@ namespace {
 
 // How long a transfer may wait on the network before it looks at its stop
 // flag: well inside the half second a stop may take.
-constexpr int kPollMs = 100;
+constexpr std::chrono::milliseconds kPoll{100};
 
 }  // namespace
 
@@ -43,19 +43,24 @@ void ResponseHead::TookValueOf(const std::pair<std::string, std::string>& field)
     }
 }
 
-CurlTransfer::CurlTransfer(const StopFlag* stop, BodySink sink, ProgressHook progress)
-    : stop_(stop), sink_(std::move(sink)), progress_(std::move(progress)) {}
+CurlTransfer::CurlTransfer(const StopFlag* stop, BodySink sink, ProgressHook progress,
+                           CurlDriver* driver)
+    : stop_(stop), sink_(std::move(sink)), progress_(std::move(progress)), driver_(driver) {
+    if (driver_ == nullptr) {
+        ownDriver_ = std::make_unique<CurlDriver>();
+        driver_ = ownDriver_.get();
+    }
+}
 
 CurlTransfer::~CurlTransfer() {
-    if (multi_ && easy_) {
-        curl_multi_remove_handle(multi_.get(), easy_.get());
+    if (added_) {
+        curl_multi_remove_handle(driver_->multi(), easy_.get());
     }
 }
 
 bool CurlTransfer::Start(const std::string& url, const TransferOptions& options) {
-    multi_.reset(curl_multi_init());
     easy_.reset(curl_easy_init());
-    if (!multi_ || !easy_) {
+    if (driver_->multi() == nullptr || !easy_) {
         return false;
     }
     for (const std::string& line : options.requestHeaders) {
@@ -83,7 +88,12 @@ bool CurlTransfer::Start(const std::string& url, const TransferOptions& options)
     curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &CurlTransfer::OnProgress);
     curl_easy_setopt(easy, CURLOPT_XFERINFODATA, this);
-    return curl_multi_add_handle(multi_.get(), easy) == CURLM_OK;
+    if (!ownDriver_) {
+        // A shared multi handle would keep the connection for the next request.
+        curl_easy_setopt(easy, CURLOPT_FORBID_REUSE, 1L);
+    }
+    added_ = curl_multi_add_handle(driver_->multi(), easy) == CURLM_OK;
+    return added_;
 }
 
 void CurlTransfer::Drive(Until until) {
@@ -95,14 +105,12 @@ void CurlTransfer::Drive(Until until) {
             Finish(CURLE_ABORTED_BY_CALLBACK);
             break;
         }
-        int running = 0;
-        if (curl_multi_perform(multi_.get(), &running) != CURLM_OK) {
+        if (!driver_->Perform()) {
             Finish(CURLE_FAILED_INIT);
             break;
         }
-        TakeFinishedTransfers();
         if (!reached()) {
-            curl_multi_poll(multi_.get(), nullptr, 0, kPollMs, nullptr);
+            driver_->Poll(kPoll);
         }
     }
 }
@@ -131,20 +139,6 @@ void CurlTransfer::Finish(CURLcode code) {
     code_ = code;
     // Only the progress callback aborts, and only for the stop.
     stopped_ = stopped_ || code == CURLE_ABORTED_BY_CALLBACK;
-}
-
-// Each message names its own transfer, so that the loop holds however many
-// share the multi handle.
-void CurlTransfer::TakeFinishedTransfers() {
-    int queued = 0;
-    while (CURLMsg* message = curl_multi_info_read(multi_.get(), &queued)) {
-        CurlTransfer* owner = nullptr;
-        if (message->msg == CURLMSG_DONE &&
-            curl_easy_getinfo(message->easy_handle, CURLINFO_PRIVATE, &owner) == CURLE_OK &&
-            owner != nullptr) {
-            owner->Finish(message->data.result);
-        }
-    }
 }
 
 size_t CurlTransfer::OnHeader(char* data, size_t size, size_t count, void* user) {

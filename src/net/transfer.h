@@ -4,12 +4,14 @@
 // looks at a stop flag between short waits. It collects the final answer's
 // status and head, and hands the body to the caller's sink, so that a page
 // fetch and a download differ only in what they do with the bytes. Used on
-// one thread; a transfer is neither copied nor shared.
+// one thread; a transfer is neither copied nor shared. It runs on a
+// CurlDriver of its own, or on one it is given and shares with others.
 
 #include <curl/curl.h>
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,6 +19,7 @@
 #include <vector>
 
 #include "base/stop_flag.h"
+#include "net/curl_driver.h"
 #include "net/curl_handles.h"
 #include "net/http_request.h"
 
@@ -63,8 +66,11 @@ public:
     using ProgressHook = std::function<void()>;
 
     // `stop`, when given, ends the transfer and every wait of it within
-    // 100 ms of being set; it must outlive the transfer.
-    CurlTransfer(const StopFlag* stop, BodySink sink, ProgressHook progress = {});
+    // 100 ms of being set; it must outlive the transfer. So must `driver`,
+    // when given: the transfer then shares its multi handle, and the
+    // connection is closed at its end, as a transfer of its own closes it.
+    CurlTransfer(const StopFlag* stop, BodySink sink, ProgressHook progress = {},
+                 CurlDriver* driver = nullptr);
     ~CurlTransfer();
     CurlTransfer(const CurlTransfer&) = delete;
     CurlTransfer& operator=(const CurlTransfer&) = delete;
@@ -73,7 +79,8 @@ public:
     bool Start(const std::string& url, const TransferOptions& options);
 
     enum class Until { HeadComplete, End };
-    // Runs the transfer until `until` holds or it ended.
+    // Runs the transfer (and every other on its driver) until `until` holds
+    // or it ended.
     void Drive(Until until);
 
     // Takes up a transfer that the sink held.
@@ -89,8 +96,8 @@ public:
     std::string EffectiveUrl() const;
 
 private:
+    friend class CurlDriver;  // tells a transfer its end
     void Finish(CURLcode code);
-    void TakeFinishedTransfers();
 
     static size_t OnHeader(char* data, size_t size, size_t count, void* user);
     static size_t OnBody(char* data, size_t size, size_t count, void* user);
@@ -99,8 +106,10 @@ private:
     const StopFlag* stop_;
     BodySink sink_;
     ProgressHook progress_;
-    CurlMulti multi_;
+    std::unique_ptr<CurlDriver> ownDriver_;  // unless one was given
+    CurlDriver* driver_;
     CurlEasy easy_;
+    bool added_ = false;  // to the driver's multi handle
     CurlHeaderList requestHeaders_;
     char errorBuffer_[CURL_ERROR_SIZE] = {};
     ResponseHead head_;

@@ -1,20 +1,32 @@
 #include "net/web_client.h"
 
+#include <algorithm>
+
+#include "net/curl_driver.h"
 #include "net/page_fetcher.h"
+#include "net/probe_lane.h"
 
 namespace bramix {
 
 namespace {
 
+// How long a wait of the search thread may go without looking at its stop
+// flag: well inside the half second a stop may take.
+constexpr std::chrono::milliseconds kPoll{100};
+
+std::chrono::milliseconds Until(WebClient::Clock::time_point deadline) {
+    return std::chrono::ceil<std::chrono::milliseconds>(deadline - WebClient::Clock::now());
+}
+
 class LibcurlWebClient final : public WebClient {
 public:
     FetchResult FetchPage(const std::string& url, std::string& text,
                           const StopFlag& stop) override {
-        return ::bramix::FetchPage(url, text, kFetchTimeoutMs, &stop);
+        return ::bramix::FetchPage(url, text, kFetchTimeoutMs, &stop, &driver_);
     }
 
     FileProbe ProbeFile(const std::string& url, const StopFlag& stop) override {
-        HttpPageReader reader(kFetchTimeoutMs, &stop);
+        HttpPageReader reader(kFetchTimeoutMs, &stop, kStallLimit, &driver_);
         FileProbe probe;
         // Only the status and two headers: the body is never read.
         if (reader.OpenHeadOnly(url)) {
@@ -24,13 +36,54 @@ public:
         probe.result = reader.result();
         return probe;
     }
+
+    void StartProbe(const std::string& url, const StopFlag& stop, ProbeDone&& done) override {
+        lane_.Start(url, stop, std::move(done));
+    }
+
+    void WaitUntil(const StopFlag& stop, Clock::time_point deadline) override {
+        while (!lane_.Idle() && !IsStopped(stop) && Clock::now() < deadline) {
+            Step(std::min(kPoll, Until(deadline)));
+        }
+        // Nothing left to move on: the wait it always was.
+        WaitUnlessStopped(stop, Until(deadline));
+    }
+
+    void WaitForProbes(const StopFlag& stop) override {
+        while (!lane_.Idle() && !IsStopped(stop)) {
+            Step(kPoll);
+        }
+    }
+
+    void DropProbes() override { lane_.Drop(); }
+
+private:
+    void Step(std::chrono::milliseconds limit) {
+        if (!driver_.Perform()) {
+            lane_.FailAll();
+            return;
+        }
+        if (!lane_.Idle()) {
+            driver_.Poll(limit);
+        }
+    }
+
+    CurlDriver driver_;
+    ProbeLane lane_{driver_};  // gone before the driver
 };
 
 }  // namespace
 
-WebClient& CurlWebClient() {
-    static LibcurlWebClient client;
-    return client;
+void WebClient::StartProbe(const std::string& url, const StopFlag& stop, ProbeDone&& done) {
+    done(ProbeFile(url, stop));
+}
+
+void WebClient::WaitUntil(const StopFlag& stop, Clock::time_point deadline) {
+    WaitUnlessStopped(stop, Until(deadline));
+}
+
+std::unique_ptr<WebClient> MakeCurlWebClient() {
+    return std::make_unique<LibcurlWebClient>();
 }
 
 }  // namespace bramix

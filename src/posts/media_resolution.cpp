@@ -54,6 +54,72 @@ bool StemIsOnlyNumbering(std::string_view stem) {
     return true;
 }
 
+// What a find of a probed link needs once the probe answers, when the post
+// it came from is gone.
+struct AskedLink {
+    std::string link;
+    bool naverLink = false;
+    bool seenBefore = false;  // reported before, or decided on: never reported
+    std::string pageUrl;
+    std::string title;
+    std::optional<SearchTerm> inputTerm = {};  // both set unless seenBefore
+    std::optional<SearchTerm> titleTerm = {};
+};
+
+// The final naming rules of every find.
+void ApplyNamingRules(FoundFile& found, const SearchTerm& inputTerm, const SearchTerm& titleTerm) {
+    // A name like "01.mp3" or "20071203-1.mp3" says less than the song title.
+    const FileNameParts parts = SplitFileName(found.fileName);
+    if (StemIsOnlyNumbering(parts.stem) && !found.title.empty()) {
+        found.fileName = found.title + std::string(parts.extension);
+        found.title.clear();
+    }
+    // A title is shown only when it says something the name does not.
+    if (inputTerm.MatchedBy(found.fileName)) {
+        found.title.clear();
+    }
+    // An emptied title matches any name; the term is the title as given.
+    if (!found.title.empty() && titleTerm.MatchedBy(found.fileName)) {
+        found.title.clear();
+    }
+}
+
+// The find a probe's answer makes, if any: a name and a size from the
+// server, the filters, the naming rules.
+std::optional<FoundFile> FindOfAnswer(const AskedLink& asked, const FileProbe& probe) {
+    if (asked.seenBefore || !probe.result) {
+        return std::nullopt;
+    }
+    FoundFile found;
+    found.fileName = FileNameFromLink(asked.link);
+    if (std::string name = NameFromDisposition(probe.contentDisposition, asked.naverLink);
+        !name.empty()) {
+        found.fileName = std::move(name);
+    }
+    if (!probe.contentLength.empty()) {
+        found.size = ParseContentLength(probe.contentLength);
+    }
+    found.type = TypeOfExtension(LowerCasedExtension(found.fileName));
+    if (found.type == 0 || (found.size != 0 && found.size < kSmallestAcceptedSize)) {
+        return std::nullopt;
+    }
+    found.pageUrl = asked.pageUrl;
+    found.title = asked.title;
+    found.fileUrl = asked.link;
+    ApplyNamingRules(found, *asked.inputTerm, *asked.titleTerm);
+    return found;
+}
+
+// Counts the probe and tells its find, if it made one, in its turn.
+EventOutbox::Event EventOfAnswer(SearchJob& job, const AskedLink& asked, const FileProbe& probe) {
+    return [&job, result = probe.result, found = FindOfAnswer(asked, probe)] {
+        job.stats.Count(SearchService::FileProbes, result);
+        if (found) {
+            ListenerOf(job).OnFound(*found);
+        }
+    };
+}
+
 }  // namespace
 
 void ResolveMediaLink(SearchJob& job, PostContext& post, std::string link) {
@@ -64,37 +130,24 @@ void ResolveMediaLink(SearchJob& job, PostContext& post, std::string link) {
     if (naverLink) {
         ReplaceBytes(link, "?type=attachment", "");
     }
+    // Decided on now, in the order the post names its links, however late
+    // the probe answers: a link named again is not asked again.
+    AskedLink asked{link, naverLink, !job.seenLinks.insert(link).second, post.pageUrl, post.title};
     const bool worthAsking = Contains(link, std::string(".") + DOMAIN_DAUM + "/attach/") ||
                              Contains(link, std::string(".") + DOMAIN_TISTORY + "/") ||
                              TypeOfExtension(LowerCasedExtension(link)) != 0;
     if (!worthAsking) {
-        job.seenLinks.insert(link);
         return;
     }
-    FoundFile found;
-    found.fileName = FileNameFromLink(link);
-
-    const FileProbe probe = ProbeCounted(job, link);
-    if (!probe.result) {
-        job.seenLinks.insert(link);
-        return;
+    if (!asked.seenBefore) {
+        asked.inputTerm = PreparedTerm(post.inputTerm, job.input);
+        asked.titleTerm = PreparedTerm(post.titleTerm, post.title);
     }
-    if (std::string name = NameFromDisposition(probe.contentDisposition, naverLink);
-        !name.empty()) {
-        found.fileName = std::move(name);
-    }
-    if (!probe.contentLength.empty()) {
-        found.size = ParseContentLength(probe.contentLength);
-    }
-    found.type = TypeOfExtension(LowerCasedExtension(found.fileName));
-    if (found.type == 0 || (found.size != 0 && found.size < kSmallestAcceptedSize)) {
-        job.seenLinks.insert(link);
-        return;
-    }
-    found.pageUrl = post.pageUrl;
-    found.title = post.title;
-    found.fileUrl = link;
-    ReportFoundFile(job, post, link, found, PreparedTerm(post.titleTerm, post.title));
+    const EventOutbox::Ticket ticket = job.outbox.Reserve();
+    job.web->StartProbe(link, job.stopFlag,
+                        [&job, ticket, asked = std::move(asked)](const FileProbe& probe) {
+                            job.outbox.Settle(ticket, EventOfAnswer(job, asked, probe));
+                        });
 }
 
 const SearchTerm& PreparedTerm(std::optional<SearchTerm>& term, const std::string& text) {
@@ -109,21 +162,8 @@ void ReportFoundFile(SearchJob& job, PostContext& post, const std::string& link,
     if (!job.seenLinks.insert(link).second) {
         return;
     }
-    // A name like "01.mp3" or "20071203-1.mp3" says less than the song title.
-    const FileNameParts parts = SplitFileName(found.fileName);
-    if (StemIsOnlyNumbering(parts.stem) && !found.title.empty()) {
-        found.fileName = found.title + std::string(parts.extension);
-        found.title.clear();
-    }
-    // A title is shown only when it says something the name does not.
-    if (PreparedTerm(post.inputTerm, job.input).MatchedBy(found.fileName)) {
-        found.title.clear();
-    }
-    // An emptied title matches any name; the term is the title as given.
-    if (!found.title.empty() && titleTerm.MatchedBy(found.fileName)) {
-        found.title.clear();
-    }
-    ListenerOf(job).OnFound(found);
+    ApplyNamingRules(found, PreparedTerm(post.inputTerm, job.input), titleTerm);
+    job.outbox.Add([&job, found] { ListenerOf(job).OnFound(found); });
 }
 
 }  // namespace bramix

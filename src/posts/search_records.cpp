@@ -39,15 +39,24 @@ void SearchStats::Count(SearchService service, const FetchResult& result) {
 
 FetchResult FetchCounted(SearchJob& job, SearchService service, const std::string& url,
                          std::string& text) {
+    if (service == SearchService::Posts && !job.postAskedAt) {
+        job.postAskedAt = WebClient::Clock::now();
+    }
     FetchResult result = job.web->FetchPage(url, text, job.stopFlag);
     job.stats.Count(service, result);
     return result;
 }
 
-FileProbe ProbeCounted(SearchJob& job, const std::string& url) {
-    FileProbe probe = job.web->ProbeFile(url, job.stopFlag);
-    job.stats.Count(SearchService::FileProbes, probe.result);
-    return probe;
+void TellPosition(SearchJob& job, int position) {
+    job.outbox.Add([&job, position] { ListenerOf(job).OnPosition(position, SEARCH_PROGRESS_MAX); });
+}
+
+void TellHeldEvents(SearchJob& job) {
+    job.web->WaitForProbes(job.stopFlag);
+    if (StopRequested(job)) {
+        job.web->DropProbes();
+        job.outbox.Drop();
+    }
 }
 
 bool SearchStats::NothingRead() const {

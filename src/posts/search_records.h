@@ -8,11 +8,14 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <unordered_set>
 
 #include "base/stop_flag.h"
 #include "net/web_client.h"
+#include "posts/event_outbox.h"
 
 namespace bramix {
 
@@ -88,20 +91,35 @@ struct SearchJob {
     std::string input;                   // trimmed, never empty; code page 949
     StopFlag stopFlag{0};                // nonzero: stop requested; the job only reads it
     SearchListener* listener = nullptr;  // told every event; none: nobody listens
-    WebClient* web = &CurlWebClient();   // how the job reaches the network
-    // After each post, so that the services never see a flood.
+    // The job's own libcurl client, used on its thread; `web` may point
+    // elsewhere (pages from memory).
+    std::unique_ptr<WebClient> curlWeb = MakeCurlWebClient();
+    WebClient* web = curlWeb.get();  // how the job reaches the network
+    // From the start of one post's request to the next one's, so that the
+    // services never see a flood.
     std::chrono::milliseconds postPause{400};
 
     // Media addresses already decided on in this job, reported or not. Emptied
     // when the job starts.
     std::unordered_set<std::string> seenLinks;
     SearchStats stats;  // emptied when the job starts
+    // Every event after OnRange goes through it, in order.
+    EventOutbox outbox{stopFlag};
+    // When the post under analysis was first asked for; empty before that.
+    std::optional<WebClient::Clock::time_point> postAskedAt;
 };
 
-// The job's requests through its WebClient, each counted under its service.
+// The job's page requests through its WebClient, each counted under its
+// service.
 FetchResult FetchCounted(SearchJob& job, SearchService service, const std::string& url,
                          std::string& text);
-FileProbe ProbeCounted(SearchJob& job, const std::string& url);
+
+// Tells the listener the position once every event before it has been told.
+void TellPosition(SearchJob& job, int position);
+
+// Waits for every probe of the job and tells every event held back; after a
+// stop, forgets them instead. The job's last step before its final position.
+void TellHeldEvents(SearchJob& job);
 
 // The job's listener, or one that ignores every event.
 SearchListener& ListenerOf(const SearchJob& job);

@@ -30,6 +30,16 @@ void AnalyzePost(SearchJob& job, const std::string& address) {
     }
 }
 
+// Analyses a post, then pauses until `postPause` has passed since its first
+// request started: on a slow network the pause overlaps the fetch, and the
+// probes go on during it.
+void AnalyzePostAndPause(SearchJob& job, const std::string& address) {
+    const auto started = WebClient::Clock::now();
+    job.postAskedAt.reset();
+    AnalyzePost(job, address);
+    job.web->WaitUntil(job.stopFlag, job.postAskedAt.value_or(started) + job.postPause);
+}
+
 void RunSearchTerm(SearchJob& job) {
     std::unordered_set<std::string> seenPosts;
     if (StopRequested(job)) {
@@ -39,7 +49,7 @@ void RunSearchTerm(SearchJob& job) {
     const bool nothingToAsk = NormalizeSearchTerm(term).empty();
     for (int pass = 0; pass < 5; ++pass) {
         const int start = kPassStart[pass];
-        ListenerOf(job).OnPosition(start, SEARCH_PROGRESS_MAX);
+        TellPosition(job, start);
         std::vector<std::string> addresses;
         if (!CollectPostAddresses(job, addresses, pass)) {
             // The first passes ask Tistory alone: without an address from it
@@ -53,10 +63,9 @@ void RunSearchTerm(SearchJob& job) {
         }
         if (!StopRequested(job)) {
             for (size_t i = 0; i < addresses.size(); ++i) {
-                ListenerOf(job).OnPosition(start + static_cast<int>(i), SEARCH_PROGRESS_MAX);
+                TellPosition(job, start + static_cast<int>(i));
                 if (seenPosts.insert(addresses[i]).second) {
-                    AnalyzePost(job, addresses[i]);
-                    WaitUnlessStopped(job.stopFlag, job.postPause);
+                    AnalyzePostAndPause(job, addresses[i]);
                 }
                 if (StopRequested(job)) {
                     break;
@@ -83,6 +92,7 @@ int SearchThreadProc(SearchJob* job) {
     } else {
         RunSearchTerm(*job);
     }
+    TellHeldEvents(*job);
     ListenerOf(*job).OnPosition(SEARCH_PROGRESS_MAX, SEARCH_PROGRESS_MAX);
     ListenerOf(*job).OnEnd();
     return 0;

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "base/percent_coding.h"
 #include "posts/site_constants.h"
 #include "support/post_test.h"
 #include "support/raw_server.h"
@@ -18,6 +17,7 @@ void Resolve(testing::MemorySearch& search, const std::string& link,
     post.pageUrl = page;
     post.title = Ansi("봄노래 - 가수");
     ResolveMediaLink(search.job, post, link);
+    TellHeldEvents(search.job);
 }
 
 TEST(ResolveMediaLinkTest, AsksWhatMayBeAudioAndReportsItUnderTheBestName) {
@@ -53,20 +53,22 @@ TEST(ResolveMediaLinkTest, AsksWhatMayBeAudioAndReportsItUnderTheBestName) {
          "attachment; filename=\"" + Ansi("봄.mp3") + "\"", "", Ansi("봄.mp3"), 0},
         {"http://f.com/s.mp3", "=", "", "300000", "", 0},  // small files are dropped
         {"http://f.com/e.mp3", "=", "", "524288", "e.mp3", 524288},
-        {"http://f.com/get.php?id=7&filename=a%20b.mp3", "=", "", "", "a b.mp3", 0},
+        // '+' is a space, hex digits are of either case, a bad escape reads as it always did.
+        {"http://f.com/get.php?id=7&filename=a%20b+c%41%4a%zz.mp3", "=", "", "", "a b cAJ3.mp3", 0},
         {"http://f.com/gone.mp3", "=", "", nullptr, "", 0},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.link);
         testing::MemorySearch search;
         const std::string asked = row.asked == "=" ? row.link : row.asked;
-        if (row.length != nullptr) {
-            search.web.SetFile(asked, row.disposition, row.length);
-        }
+        search.web.SetFile(row.length ? asked : "", row.disposition, row.length ? row.length : "");
         const std::string page = row.page ? row.page : "http://x.tistory.com/1";
         Resolve(search, row.link, page);
-        EXPECT_EQ(search.web.requests(),
-                  asked.empty() ? std::vector<std::string>{} : std::vector{asked});
+        Resolve(search, row.link, page);  // as a post names it again
+        // A link is asked once and reported once, but a Naver link as it was
+        // named is not the link asked, so it is asked again.
+        const size_t asks = asked.empty() ? 0 : asked == row.link ? 1 : 2;
+        EXPECT_EQ(search.web.requests(), std::vector(asks, asked));
         // Every link is decided on once; the placeholder never is.
         EXPECT_EQ(search.job.seenLinks.count(asked.empty() ? row.link : asked),
                   row.link == URL_DUMMY_MP3 ? 0u : 1u);
@@ -79,27 +81,6 @@ TEST(ResolveMediaLinkTest, AsksWhatMayBeAudioAndReportsItUnderTheBestName) {
             EXPECT_EQ(found.pageUrl, page);
             EXPECT_NE(found.type, 0);
         }
-    }
-}
-
-TEST(ResolveMediaLinkTest, ALinkIsAskedAndReportedOnce) {
-    const std::string naver = "http://blogfiles.naver.net/4/a.mp3";
-    const struct {
-        std::string link, served, seenBefore;
-        size_t asks, finds;
-    } rows[] = {
-        {"http://f.com/a.mp3", "http://f.com/a.mp3", "", 1, 1},
-        {"http://f.com/gone.mp3", "", "", 1, 0},
-        {naver + "?type=attachment", naver, naver, 2, 0},  // rewritten into a seen link
-    };
-    for (const auto& row : rows) {
-        testing::MemorySearch search;
-        search.web.SetFile(row.served, "", "");
-        search.job.seenLinks.insert(row.seenBefore);
-        Resolve(search, row.link);
-        Resolve(search, row.link, "http://y.tistory.com/2");
-        EXPECT_EQ(search.web.requests().size(), row.asks) << row.link;
-        EXPECT_EQ(search.recorder.finds.size(), row.finds) << row.link;
     }
 }
 
@@ -133,7 +114,7 @@ TEST(ResolveMediaLinkTest, NoHeadAServerSendsLosesTheFind) {
                                   "\r\nConnection: close\r\n\r\n" + std::string(600000, 'x'));
         setenv("http_proxy", server.Url().c_str(), 1);
         testing::MemorySearch search;
-        search.job.web = &CurlWebClient();
+        search.job.web = search.job.curlWeb.get();
         Resolve(search, "http://cfile5.uf.tistory.com/original/1A2B");
         ASSERT_EQ(search.recorder.finds.size(), 1u);
         EXPECT_EQ(search.recorder.finds[0].fileName, row.name);
@@ -159,29 +140,15 @@ TEST(ReportFoundFileTest, TheNameAndTitleSayWhatTheOtherDoesNot) {
         {"zzz", "Spring Day.mp3", "Autumn", "Spring Day.mp3", "Autumn"},
     };
     for (const auto& row : rows) {
-        testing::MemorySearch search;
-        search.job.input = row.input;
+        testing::MemorySearch search(row.input);
         PostContext post;
-        FoundFile found;
-        found.fileName = row.fileName;
-        found.title = row.title;
+        FoundFile found{"", row.title, "", row.fileName};
         for (int twice = 0; twice < 2; ++twice) {
             ReportFoundFile(search.job, post, "http://f.com/1", found, SearchTerm(row.title));
         }
         ASSERT_EQ(search.recorder.finds.size(), 1u);  // a seen link is not reported again
         EXPECT_EQ(search.recorder.finds[0].fileName, row.name) << row.fileName;
         EXPECT_EQ(search.recorder.finds[0].title, row.shownTitle) << row.fileName;
-    }
-}
-
-TEST(PercentDecodeTest, DecodesEscapesAndPlusAndNeverReadsPastTheEnd) {
-    for (const auto& [text, decoded] :
-         std::vector<std::pair<std::string, std::string>>{{"a+b%41%4a", "a bAJ"},
-                                                          {"%EC%9D", "\xEC\x9D"},
-                                                          {"%zz", "\x33"},
-                                                          {"a%", "a%"},
-                                                          {"a%4", "a%4"}}) {
-        EXPECT_EQ(PercentDecode(text), decoded) << text;
     }
 }
 

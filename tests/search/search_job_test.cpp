@@ -2,10 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <thread>
 
-#include "posts/post_analyzers.h"
 #include "search/search_engines.h"
 #include "support/post_test.h"
 
@@ -29,42 +27,46 @@ std::string ResultsPage(const std::vector<std::string>& addresses) {
 const std::string kPostWithFile =
     "<body><noscript><a href=\"http://a.tistory.com/f1\">abc.mp3</a></noscript>";
 
-TEST(SearchJobTest, NothingIsAskedOfAnInputOrAStopThatLeavesNothingToAsk) {
-    const auto job = [](SearchJob& j) { SearchThreadProc(&j); };
-    const struct {
-        const char* input;
-        bool stopped;
-        std::function<void(SearchJob&)> run;
-    } rows[] = {
-        {"abc", true, job},
-        {" MP3 ", false, job},
-        {"https://blog.naver.com/a/1", false, job},
-        {"abc", true,
-         [](SearchJob& j) {
-             std::vector<std::string> a;
-             CollectPostAddresses(j, a, 2);
-         }},
-        {"", true, [](SearchJob& j) { AnalyzeTistoryPost(j, "http://a.tistory.com/1"); }},
-        {"", true, [](SearchJob& j) { AnalyzeNaverPost(j, "http://blog.naver.com/a"); }},
-        {"", true, [](SearchJob& j) { AnalyzeDaumPost(j, "http://blog.daum.net/a/1"); }},
-        {"", false, [](SearchJob& j) { AnalyzeTistoryPost(j, "http://www.tistory.com/toptag"); }},
-        {"", false,
-         [](SearchJob& j) { AnalyzeTistoryPost(j, "http://cfile5.tistory.com/media/1"); }},
-    };
-    for (size_t i = 0; i < std::size(rows); ++i) {
-        testing::MemorySearch search;
-        search.job.input = rows[i].input;
-        search.job.stopFlag = rows[i].stopped ? 1 : 0;
-        rows[i].run(search.job);
-        EXPECT_TRUE(search.web.requests().empty()) << "row " << i;
-        EXPECT_TRUE(search.job.stats.NothingAsked()) << "row " << i;
+// A post that also names files on f.com, whose probes answer `late` or at once.
+void SetPost(testing::MemoryWeb& web, const char* post, std::initializer_list<const char*> files,
+             int late) {
+    std::string page = kPostWithFile;
+    for (const char* file : files) {
+        const std::string url = "http://f.com/" + std::string(file);
+        page += "<EMBED src=\"" + url + "\" x>";
+        web.SetFile(file[0] == 'c' ? "" : url, "", "");  // c.mp3 is not there
+        web.DelayProbe(url, late * ('e' - file[0]));     // the first asked answers last
     }
+    web.SetPage(post, page);
+}
+
+// Each row: an input, and whether the job's stop was asked for before it ran.
+TEST(SearchJobTest, NothingIsAskedOfAnInputOrAStopThatLeavesNothingToAsk) {
+    const std::pair<const char*, bool> rows[] = {{"abc", true},
+                                                 {" MP3 ", false},
+                                                 {"https://blog.naver.com/a/1", false},
+                                                 {"http://a.tistory.com/1", true},
+                                                 {"http://blog.naver.com/a", true},
+                                                 {"http://blog.daum.net/a/1", true},
+                                                 {"http://www.tistory.com/toptag", false},
+                                                 {"http://cfile5.tistory.com/media/1", false}};
+    for (const auto& [input, stopped] : rows) {
+        testing::MemorySearch search(input);
+        search.job.stopFlag = stopped ? 1 : 0;
+        SearchThreadProc(&search.job);
+        EXPECT_TRUE(search.web.requests().empty()) << input;
+        EXPECT_TRUE(search.job.stats.NothingAsked()) << input;
+    }
+    testing::MemorySearch search("abc");
+    search.job.stopFlag = 1;
+    std::vector<std::string> addresses;
+    CollectPostAddresses(search.job, addresses, 2);
+    EXPECT_TRUE(search.web.requests().empty());
 }
 
 TEST(SearchJobTest, AnHttpAddressIsAnalysedAloneEachTimeAndAnyOtherInputSearched) {
-    testing::MemorySearch search;
+    testing::MemorySearch search("http://a.tistory.com/1");
     search.web.SetPage("http://a.tistory.com/1", kPostWithFile);
-    search.job.input = "http://a.tistory.com/1";
     SearchThreadProc(&search.job);
     SearchThreadProc(&search.job);  // with no links seen again
     EXPECT_EQ(search.recorder.kinds, "RFPERFPE");
@@ -74,56 +76,50 @@ TEST(SearchJobTest, AnHttpAddressIsAnalysedAloneEachTimeAndAnyOtherInputSearched
     EXPECT_EQ(search.web.requests()[2].find("http://www.google.co.kr/search?as_q=blog"), 0u);
 }
 
+// However the probes answer, the listener hears the same events in the same
+// order. Posts are asked a pause apart, from one request's start to the
+// next, and blog pages one at a time.
 TEST(SearchJobTest, PassesGoOnUntilOneFromTheThirdOnFindsNoPosts) {
     const struct {
         std::vector<std::string> pass0Posts;
-        size_t requests, finds;
+        size_t pages, finds;
     } rows[] = {
         {{}, 1 + 5, 0},                           // Daum and Naver are still asked, in pass 2
-        {{"a.tistory.com/1"}, 1 + 1 + 1 + 5, 1},  // pass 1 finds none, pass 2 none: the end
+        {{"a.tistory.com/1"}, 1 + 1 + 1 + 5, 3},  // pass 1 finds none, pass 2 none: the end
         // A post named twice is analysed once; a file in two posts found once.
-        {{"a.tistory.com/1", "a.tistory.com/1", "b.tistory.com/2"}, 1 + 2 + 1 + 5, 1},
+        {{"a.tistory.com/1", "a.tistory.com/1", "b.tistory.com/2"}, 1 + 2 + 1 + 5, 4},
     };
     for (const auto& row : rows) {
-        testing::MemorySearch search;
-        search.job.input = "abc";
-        search.web.SetPage(kPass0, ResultsPage(row.pass0Posts));
-        search.web.SetPage("http://a.tistory.com/1", kPostWithFile);
-        search.web.SetPage("http://b.tistory.com/2", kPostWithFile);
-        SearchThreadProc(&search.job);
-        EXPECT_EQ(search.web.requests().size(), row.requests) << row.pass0Posts.size();
-        EXPECT_EQ(search.recorder.finds.size(), row.finds) << row.pass0Posts.size();
-        EXPECT_TRUE(
-            std::is_sorted(search.recorder.positions.begin(), search.recorder.positions.end()));
-        EXPECT_EQ(search.recorder.kinds.back(), 'E');
+        std::string heard[2];
+        for (const int late : {0, 1}) {
+            testing::MemorySearch search("abc");
+            search.job.postPause = 50ms;
+            search.web.onRequest = [](const std::string&) { std::this_thread::sleep_for(10ms); };
+            search.web.SetPage(kPass0, ResultsPage(row.pass0Posts));
+            SetPost(search.web, "http://a.tistory.com/1", {"a.mp3", "b.mp3"}, late);
+            SetPost(search.web, "http://b.tistory.com/2", {"b.mp3", "c.mp3", "d.wma"}, late);
+            SearchThreadProc(&search.job);
+            const auto& pages = search.web.pagesAsked;
+            ASSERT_EQ(pages.size(), row.pages);
+            for (size_t i = 1; i < pages.size(); ++i) {
+                const bool afterPost = pages[i - 1].first.find("tistory.com/") == 9;
+                EXPECT_GE(pages[i].second - pages[i - 1].second, afterPost ? 45ms : 10ms);
+            }
+            EXPECT_LE(search.web.Count("http://f.com/b.mp3"), 1u);
+            EXPECT_EQ(search.recorder.kinds.back(), 'E');
+            EXPECT_TRUE(std::ranges::is_sorted(search.recorder.positions));
+            heard[late] = search.recorder.kinds + search.job.stats.FirstError();
+            for (const FoundFile& found : search.recorder.finds) {
+                heard[late] += " " + found.fileUrl + "|" + found.fileName + "|" + found.pageUrl;
+            }
+        }
+        EXPECT_EQ(heard[1], heard[0]);
+        EXPECT_EQ(std::count(heard[0].begin(), heard[0].end(), 'F'), row.finds);
     }
 }
 
-TEST(SearchJobTest, PausesAfterEachAnalysedPost) {
-    testing::MemorySearch search;
-    search.job.input = "abc";
-    search.job.postPause = 100ms;
-    search.web.SetPage(kPass0, ResultsPage({"a.tistory.com/1", "b.tistory.com/2"}));
-    const auto started = Clock::now();
-    SearchThreadProc(&search.job);
-    EXPECT_GE(Clock::now() - started, 200ms);
-}
-
-TEST(SearchJobTest, AStopCutsThePauseShort) {
-    testing::MemorySearch search;
-    search.job.input = "abc";
-    search.job.postPause = 10s;
-    search.web.SetPage(kPass0, ResultsPage({"a.tistory.com/1", "b.tistory.com/2"}));
-    search.StopAt("http://a.tistory.com/1");
-    const auto started = Clock::now();
-    SearchThreadProc(&search.job);
-    EXPECT_LT(Clock::now() - started, 1s);
-    EXPECT_EQ(search.web.requests().size(), 2u);  // nothing after the stop
-    EXPECT_EQ(search.recorder.kinds.back(), 'E');
-}
-
 // Through libcurl: a post that never answers, a post that stalls after its
-// headers, a file whose server never answers.
+// headers, a file whose server never answers (a find behind it is not told).
 class SearchJobOnTheWebTest : public testing::WebTest {};
 
 TEST_F(SearchJobOnTheWebTest, AStopEndsTheJobPromptlyWhereverItWaits) {
@@ -132,28 +128,27 @@ TEST_F(SearchJobOnTheWebTest, AStopEndsTheJobPromptlyWhereverItWaits) {
     web_.Set("http://a.tistory.com/1", standin::StallBeforeHeaders());
     web_.Set("http://b.tistory.com/2", standin::StallAfterHeaders());
     web_.Set("http://c.tistory.com/3",
-             standin::Page("<body><EMBED src=\"http://c.tistory.com/f.mp3\" x>"));
+             standin::Page("<body><EMBED src=\"http://c.tistory.com/f.mp3\" x><EMBED "
+                           "src=\"http://c.tistory.com/g.mp3\" x>"));
     web_.Set("http://c.tistory.com/f.mp3", standin::StallBeforeHeaders());
+    web_.Set("http://c.tistory.com/g.mp3", standin::Page(std::string(600000, 'x')));
     for (const char* waitsOn :
          {"http://a.tistory.com/1", "http://b.tistory.com/2", "http://c.tistory.com/f.mp3"}) {
-        testing::EventRecorder recorder;
-        SearchJob job;
-        job.input = "abc";
-        job.listener = &recorder;
-        std::thread worker(SearchThreadProc, &job);
-        const auto asked = [&] {
-            const auto urls = web_.RequestedUrls();
-            return std::find(urls.begin(), urls.end(), waitsOn) != urls.end();
-        };
-        for (const auto limit = Clock::now() + 20s; !asked() && Clock::now() < limit;) {
+        testing::MemorySearch search("abc");
+        search.job.web = search.job.curlWeb.get();
+        search.job.postPause = 400ms;
+        std::thread worker(SearchThreadProc, &search.job);
+        for (const auto limit = Clock::now() + 20s;
+             std::ranges::count(web_.RequestedUrls(), waitsOn) == 0 && Clock::now() < limit;) {
             std::this_thread::sleep_for(10ms);
         }
         const auto stopped = Clock::now();
-        EXPECT_TRUE(asked()) << waitsOn;
-        job.stopFlag = 1;
+        EXPECT_EQ(std::ranges::count(web_.RequestedUrls(), waitsOn), 1) << waitsOn;
+        search.job.stopFlag = 1;
         worker.join();
         EXPECT_LT(Clock::now() - stopped, 1s) << waitsOn;
-        EXPECT_EQ(recorder.kinds.back(), 'E') << waitsOn;
+        EXPECT_EQ(search.recorder.kinds.back(), 'E') << waitsOn;
+        EXPECT_EQ(search.recorder.finds.size(), 0u) << waitsOn;
         web_.Set(waitsOn, standin::Status(404));  // the next run goes past it
     }
 }

@@ -37,14 +37,12 @@ struct EventRecorder : SearchListener {
 };
 
 struct MemorySearch {
-    MemorySearch() {
-        job.input = "zzz";
+    explicit MemorySearch(std::string input = "zzz") {
+        job.input = std::move(input);
         job.listener = &recorder;
         job.web = &web;
         job.postPause = {};
     }
-    MemorySearch(const MemorySearch&) = delete;
-    MemorySearch& operator=(const MemorySearch&) = delete;
 
     // Asks for the stop at the first request for `url`.
     void StopAt(const std::string& url) {
