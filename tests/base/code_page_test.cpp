@@ -6,9 +6,8 @@
 #include <sstream>
 
 namespace bramix {
-namespace {
 
-std::string FromHex(const std::string& hex) {
+static std::string FromHex(const std::string& hex) {
     std::string bytes;
     for (size_t i = 0; i + 1 < hex.size(); i += 2) {
         bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
@@ -16,8 +15,7 @@ std::string FromHex(const std::string& hex) {
     return bytes;
 }
 
-// The table was made by Python's cp949 codec (data/make_cp949_reference.py),
-// an independent converter; invalid input follows the program's replacement rule.
+// The table is an independent converter's: data/make_cp949_reference.py.
 TEST(CodePageTest, AgreesWithTheReferenceConverter) {
     std::ifstream file(BRAMIX_TEST_DATA_DIR "/cp949_reference.tsv");
     std::string line;
@@ -51,5 +49,4 @@ TEST(CodePageTest, ABadByteInALongTextReplacesOnlyItself) {
     EXPECT_EQ(Utf8ToAnsi(broken), clean.substr(0, 70000) + "?" + clean.substr(70000));
 }
 
-}  // namespace
 }  // namespace bramix

@@ -8,7 +8,6 @@
 #include "support/web_test.h"
 
 namespace bramix {
-namespace {
 
 TEST(TextHelpersTest, FindsBytesFromWhereItIsToldAndNeverPastTheEnd) {
     EXPECT_EQ(FindBytes("a.b.c", ".", 2), 3u);
@@ -44,5 +43,4 @@ TEST(TextHelpersTest, TrimsAndEscapes) {
     }
 }
 
-}  // namespace
 }  // namespace bramix

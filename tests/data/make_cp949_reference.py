@@ -1,8 +1,7 @@
 #!/usr/bin/env python3
-"""Writes cp949_reference.tsv (direction, input, expected, note; bytes in hex):
-conversions as Python's own cp949 codec makes them, to hold the program's iconv
-conversions against. Invalid input follows the program's rule: '?' per invalid
-UTF-8 sequence, U+FFFD per rejected 949 pair, '?' for a lead byte cut off."""
+"""Writes cp949_reference.tsv (direction, input, expected, note; bytes in hex) with
+Python's cp949 codec, to hold the program's iconv against. Invalid input follows
+its rule: '?' per bad UTF-8 sequence or cut-off lead byte, U+FFFD per bad 949 pair."""
 
 rows = []
 for text, note in [

@@ -3,9 +3,8 @@
 #include <gtest/gtest.h>
 
 namespace bramix {
-namespace {
 
-FoundFile Find(const std::string& name, uint32_t size, int type = FILE_TYPE_MP3) {
+static FoundFile Find(const std::string& name, uint32_t size, int type = FILE_TYPE_MP3) {
     FoundFile found;
     found.fileName = name;
     found.size = size;
@@ -49,5 +48,4 @@ TEST(ResultsListTest, PutsMatchedFindsFirstGrouped) {
     }
 }
 
-}  // namespace
 }  // namespace bramix

@@ -7,7 +7,6 @@
 #include "support/web_test.h"
 
 namespace bramix {
-namespace {
 
 using testing::Ansi;
 
@@ -83,5 +82,4 @@ TEST(TitleCleaningTest, AHostileLengthIsCutOnACharacterBoundary) {
     EXPECT_EQ(name, "a" + std::string(kLongestTitle - 2, '\xB0') + ".mp3");
 }
 
-}  // namespace
 }  // namespace bramix

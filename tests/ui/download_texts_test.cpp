@@ -3,14 +3,14 @@
 #include <gtest/gtest.h>
 
 namespace bramix::ui {
-namespace {
 
 using namespace std::chrono_literals;
 using enum DownloadState;
 using enum DownloadOutcome;
 
-DownloadEntry Entry(DownloadState state, uint64_t bytesSoFar = 0,
-                    std::chrono::milliseconds pause = 0ms, DownloadOutcome failure = HttpStatus) {
+static DownloadEntry Entry(DownloadState state, uint64_t bytesSoFar = 0,
+                           std::chrono::milliseconds pause = 0ms,
+                           DownloadOutcome failure = HttpStatus) {
     DownloadEntry entry;
     entry.state = state;
     entry.bytesSoFar = bytesSoFar;
@@ -20,7 +20,6 @@ DownloadEntry Entry(DownloadState state, uint64_t bytesSoFar = 0,
     return entry;
 }
 
-// The tab's and the button's captions are the window test's.
 TEST(DownloadTextsTest, EachRowSaysItsStateSizeAndProgress) {
     // clang-format off
     const std::pair<DownloadEntry, std::string> rows[] = {
@@ -51,5 +50,4 @@ TEST(DownloadTextsTest, EachRowSaysItsStateSizeAndProgress) {
     EXPECT_EQ(ProgressTip(entry), "");
 }
 
-}  // namespace
 }  // namespace bramix::ui

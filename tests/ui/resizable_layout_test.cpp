@@ -7,7 +7,6 @@
 namespace bramix::ui {
 namespace {
 
-// Controls as plain rectangles.
 class FakeDialog : public LayoutTarget {
 public:
     std::map<int, Rect> controls;
@@ -19,10 +18,9 @@ public:
     void Repaint(int id) override { repainted.push_back(id); }
 };
 
-// A dialog of 180 x 240 grown to 280 x 300: plain entries move and stretch by
-// the growth; the two of a group share it and keep the gap between them; the
-// gripper keeps to the corner; controls the dialog lacks and stray group
-// markers are skipped.
+// Grown by 100 x 60: plain entries move and stretch by it; the two of a group
+// share it and keep their gap; the gripper keeps to the corner; controls the
+// dialog lacks and stray group markers are skipped.
 TEST(ResizableLayoutTest, EntriesFollowTheGrowthOfTheDialog) {
     FakeDialog dialog;
     // clang-format off
