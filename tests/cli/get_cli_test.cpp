@@ -119,12 +119,11 @@ TEST_F(GetCliTest, AnInterruptedDownloadEndsPromptlyAndResumesWhenRunAgain) {
     slow.trickleBytes = 2000;
     slow.tricklePause = 10ms;
     web_.Set(url, slow);
-    testing::ProcessOptions options;
-    options.terminalColumns = 40;
-    options.interruptWhen = [](const testing::ProcessResult& sofar) {
-        return sofar.err.find(" s left") != std::string::npos;
-    };
-    const auto interrupted = Get({url, name}, options);
+    const auto interrupted =
+        Get({url, name},
+            {.interruptWhen =
+                 [](auto& sofar) { return sofar.err.find(" s left") != std::string::npos; },
+             .terminalColumns = 40});
     EXPECT_LT(interrupted.afterInterrupt, 2s);
     EXPECT_EQ(interrupted.exitCode, 130);
     EXPECT_EQ(interrupted.out, "");

@@ -151,9 +151,7 @@ TEST_F(SearchCliTest, EachCommandLineEndsWithItsStatusAndSaysWhy) {
         }
     }
     EXPECT_EQ(testing::ReadFile(temp.path() / "a.mp3"), "a");  // its path not written
-    EXPECT_EQ(testing::ReadFile(temp.path() / "mine.part"),
-              "a"
-              "notes\n");
+    EXPECT_EQ(testing::ReadFile(temp.path() / "mine.part"), std::string("a") + "notes\n");
     EXPECT_EQ(temp.Contents().size(), 4u);
     const auto urls = web_.RequestedUrls();
     EXPECT_EQ(std::count(urls.begin(), urls.end(), "http://f.example.com/never.mp3"), 0);

@@ -180,18 +180,17 @@ TEST_F(PageFetcherTest, AStopEndsAConnect) {
 // Headers only after a successful Open: the first of that name in any case,
 // whatever the body does after them; the body a probe leaves unread is never read.
 TEST_F(PageFetcherTest, HeadersComeFromASuccessfulOpenAndTheBodyStaysUnread) {
+    HttpPageReader reader(kFetchTimeoutMs);
     web_.Set(kUrl, standin::Status(404));
-    HttpPageReader failed(kFetchTimeoutMs);
-    EXPECT_FALSE(failed.Open(kUrl));
-    EXPECT_EQ(failed.Header("Content-Length"), "");
+    EXPECT_FALSE(reader.Open(kUrl));
+    EXPECT_EQ(reader.Header("Content-Length"), "");
     std::string text = "old";
-    EXPECT_FALSE(failed.ReadAll(text));
+    EXPECT_FALSE(reader.ReadAll(text));
     EXPECT_EQ(text, "");
 
     // However the close falls into the reads, the probe sees the 200.
     web_.Set(kUrl, standin::ClosedMidBody(600000, 0));
     for (int round = 0; round < 30; ++round) {
-        HttpPageReader reader(kFetchTimeoutMs);
         ASSERT_TRUE(reader.Open(kUrl)) << round;
         EXPECT_EQ(reader.Header("Content-Length"), "600000");
         EXPECT_FALSE(reader.ReadAll(text));  // the body itself is broken
@@ -201,11 +200,9 @@ TEST_F(PageFetcherTest, HeadersComeFromASuccessfulOpenAndTheBodyStaysUnread) {
     reply.headers.emplace_back("content-disposition", "attachment; filename=\"song.mp3\"");
     reply.headers.emplace_back("Content-Disposition", "inline; filename=second.mp3");
     web_.Set(kUrl, reply);
-    {
-        HttpPageReader reader(kFetchTimeoutMs);
-        ASSERT_TRUE(reader.Open(kUrl));
-        EXPECT_EQ(reader.Header("Content-Disposition"), "attachment; filename=\"song.mp3\"");
-    }
+    ASSERT_TRUE(reader.Open(kUrl));
+    EXPECT_EQ(reader.Header("Content-Disposition"), "attachment; filename=\"song.mp3\"");
+    reader.Close();
     web_.Stop();  // lets the server finish counting what it sent
     EXPECT_LT(web_.BodyBytesSent(), 8u * 1024 * 1024);
 }
