@@ -44,7 +44,6 @@ TEST(SearchEnginesTest, EachPassAsksItsServicesAndJoinsTheirLists) {
         std::string stopAt = "";
     } rows[] = {
         {0, {Google(t + "+mp3", "tistory.com", 0)}, {}},
-        {1, {Google(t + "+mp3", "tistory.com", 10)}, {}},
         // Naver's wma page fails and adds nothing.
         {2, pass2, {"tistory", "daum-mp3", "same", "naver-mp3", "daum-wma", "same"}},
         {3, all(10, 20, 30), {}},
