@@ -170,8 +170,6 @@ TEST(TistoryPostTest, NamesComeFromTheLinkTextElseTheHeadingElseThePostTitle) {
          Heading("head_title", "Head") + Block("a.tistory.com/1", "01.mp3") +
              Heading("title-wrap", "Wrapped") + Block("a.tistory.com/2", "02.mp3"),
          "Post.mp3|Wrapped.mp3"},
-        {"Post", a + "<EMBED src=\"http://cfile5.uf.tistory.com/original/E1\" x>",
-         "a.mp3|Live.mp3"},
         // A stop at a find ends the scan: no later block, no player.
         {"Post", a + Block("a.tistory.com/2", "b.mp3") + "<EMBED src=\"http://a.tistory.com/e\" x>",
          "a.mp3", true},
@@ -179,8 +177,6 @@ TEST(TistoryPostTest, NamesComeFromTheLinkTextElseTheHeadingElseThePostTitle) {
     for (const auto& row : rows) {
         testing::MemorySearch search;
         search.recorder.stopOnFind = row.stopAtFind ? &search.job.stopFlag : nullptr;
-        search.web.SetFile("http://cfile5.uf.tistory.com/original/E1",
-                           "attachment; filename=\"Live.mp3\"", "1048576");
         search.web.SetPage(post,
                            "<html><head><title>" + row.title + "</title></head><body>" + row.body);
         AnalyzeTistoryPost(search.job, post);
@@ -192,9 +188,9 @@ TEST(TistoryPostTest, NamesComeFromTheLinkTextElseTheHeadingElseThePostTitle) {
             EXPECT_EQ(found.pageUrl, post);
         }
         EXPECT_EQ(names, row.names) << row.body;
-        // Attachment blocks are reported without asking their server.
-        EXPECT_EQ(search.web.requests().size(),
-                  row.names.find("Live") == std::string::npos ? 1u : 2u);
+        // Attachment blocks are reported without asking their server, the
+        // player never after a stop.
+        EXPECT_EQ(search.web.requests(), Urls{post});
     }
 }
 

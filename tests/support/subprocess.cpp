@@ -1,5 +1,6 @@
 #include "support/subprocess.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
@@ -9,21 +10,19 @@
 namespace bramix::testing {
 
 ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOptions& options) {
-    int in[2], out[2], err[2];
-    winsize size{};
-    size.ws_row = 24;
-    size.ws_col = static_cast<unsigned short>(options.terminalColumns);
-    if (pipe(in) != 0 || pipe(out) != 0 ||
+    int out[2], err[2];
+    winsize size{24, static_cast<unsigned short>(options.terminalColumns), 0, 0};
+    if (pipe(out) != 0 ||
         (options.terminalColumns > 0 ? openpty(&err[0], &err[1], nullptr, nullptr, &size)
                                      : pipe(err)) != 0) {
         return {};
     }
     const pid_t pid = fork();
     if (pid == 0) {
-        dup2(in[0], 0);
+        dup2(open("/dev/null", O_RDONLY), 0);
         dup2(out[1], 1);
         dup2(err[1], 2);
-        for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) {
+        for (int fd : {out[0], out[1], err[0], err[1]}) {
             close(fd);
         }
         std::vector<char*> args;
@@ -34,20 +33,8 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOpti
         execv(args[0], args.data());
         _exit(127);
     }
-    close(in[0]);
     close(out[1]);
     close(err[1]);
-    // The whole input, however the pipe takes it; a program that stops
-    // reading ends the writing (SIGPIPE is ignored in tests).
-    for (size_t written = 0; written < options.input.size();) {
-        const ssize_t n =
-            write(in[1], options.input.data() + written, options.input.size() - written);
-        if (n <= 0) {
-            break;
-        }
-        written += static_cast<size_t>(n);
-    }
-    close(in[1]);
 
     using Clock = std::chrono::steady_clock;
     ProcessResult result;

@@ -19,7 +19,6 @@ struct ProcessResult {
 };
 
 struct ProcessOptions {
-    std::string input{};
     // Asked as the output grows (and every 50 ms besides): a SIGINT goes to
     // the program the first time it holds, as a user's Ctrl+C.
     std::function<bool(const ProcessResult& sofar)> interruptWhen{};
