@@ -58,7 +58,7 @@ private:
     // Starts the waiting probes that the limits let start, in order.
     void Launch(std::vector<Answer>& answers);
     size_t RunningTo(const std::string& server) const;
-    static FileProbe Conclude(HttpPageReader& reader, bool headTaken);
+    static FileProbe Conclude(HttpPageReader& reader, bool started);
     static void Tell(std::vector<Answer>& answers);
 
     CurlDriver& driver_;
