@@ -1,7 +1,10 @@
 #include "download/download_plan.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <filesystem>
 
 #include "download/partial_file.h"
 #include "support/temp_folder.h"
@@ -11,6 +14,7 @@ namespace bramix {
 namespace {
 
 using testing::Ansi;
+namespace fs = std::filesystem;
 
 TEST(DownloadPlanTest, AFindIsShownInUtf8AndAskedForByItsOwnBytes) {
     const DownloadEntry song =
@@ -31,16 +35,41 @@ TEST(DownloadPlanTest, AFindIsShownInUtf8AndAskedForByItsOwnBytes) {
     EXPECT_FALSE(EntryForAddress("http://h/a", "내 노래.mp3", "a", answered).nameFromAnswer);
 }
 
-TEST(DownloadPlanTest, AnEarlierRunsPartIsTakenUpForItsAddressAndName) {
+// An earlier run's .part is taken up for its address and name. Whatever else
+// stands in the folder under a .part's name is never taken up, written through
+// or removed: only a regular file a download made is ours.
+TEST(DownloadPlanTest, AnEarlierRunsPartIsTakenUpOnlyAsARegularFileForItsAddressAndName) {
     testing::TempFolder temp;
     const std::string url = "http://h/a.mp3";
-    const int fd = OpenPartForWriting(temp.string() + "/a.mp3.part", true);
-    ASSERT_GE(fd, 0);
-    const bool remembered = RememberPart(fd, {url, "\"v1\""});
-    close(fd);  // and with it the lock: the part is nobody's now
-    if (!remembered) {
-        GTEST_SKIP() << "this file system keeps no user attributes";
+    const std::string other = "http://h/x.mp3";
+    // Ours here; another elsewhere, reached from here through a symbolic link.
+    fs::create_directories(temp.path() / "outside");
+    const std::string theirs = temp.string() + "/outside/x.mp3.part";
+    for (const auto& [path, address] :
+         {std::pair{temp.string() + "/a.mp3.part", url}, std::pair{theirs, other}}) {
+        const int fd = OpenPartForWriting(path, true);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(write(fd, "user data", 9), 9);
+        const bool remembered = RememberPart(fd, {address, "\"v1\""});
+        close(fd);  // and with it the lock: the part is nobody's now
+        if (!remembered) {
+            GTEST_SKIP() << "this file system keeps no user attributes";
+        }
     }
+    const std::string link = temp.string() + "/t.mp3.part";
+    fs::create_symlink(theirs, link);
+    // A FIFO would block whoever opens it to read.
+    const std::string fifo = temp.string() + "/f.mp3.part";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    ASSERT_TRUE(FindPartOf(temp.string() + "/outside", other));  // found where it is
+    EXPECT_FALSE(FindPartOf(temp.string(), other));
+    EXPECT_FALSE(RecallPart(link));
+    EXPECT_LT(OpenPartForWriting(link, false), 0);
+    EXPECT_LT(OpenPartForWriting(fifo, false), 0);
+    EXPECT_FALSE(RemovePartIfUnused(link));
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(testing::ReadFile(theirs), "user data");
+
     const auto none = [](const std::string&) { return std::string(); };
     const std::pair<DownloadEntry, bool> rows[] = {
         {EntryForAddress(url, "a.mp3", "", none), true},
