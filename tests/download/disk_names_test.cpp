@@ -14,6 +14,10 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(SafeFileNameTest, NeverLeavesTheFolderNorHidesTheFileAndKeepsOnlyValidUtf8) {
+    std::string spring;  // 81 characters of 3 bytes
+    for (int i = 0; i < 81; ++i) {
+        spring += "봄";
+    }
     const struct {
         std::string stem, extension, name;
     } rows[] = {
@@ -32,19 +36,12 @@ TEST(SafeFileNameTest, NeverLeavesTheFolderNorHidesTheFileAndKeepsOnlyValidUtf8)
         {"\xFF\xFE", ".mp3", "\xEF\xBF\xBD\xEF\xBF\xBD.mp3"},
         {"a\xED\xA0\x80", ".mp3", "a\xEF\xBF\xBD.mp3"},    // a surrogate
         {"\xEB\xB4", "\xC3", "\xEF\xBF\xBD\xEF\xBF\xBD"},  // cut short
+        // Cut on a character boundary, with room for ".part".
+        {"a" + spring + "봄봄", ".mp3", "a" + spring + ".mp3"},
     };
     for (const auto& row : rows) {
         EXPECT_EQ(SafeFileName(row.stem, row.extension), row.name) << row.stem << row.extension;
     }
-    // A long stem is cut on a character boundary, with room for ".part".
-    std::string stem;
-    for (int i = 0; i < 100; ++i) {
-        stem += "봄";
-    }
-    const std::string name = SafeFileName(stem, ".mp3");
-    EXPECT_LE(name.size() + 5, 255u);
-    EXPECT_EQ(name.substr(name.size() - 4), ".mp3");
-    EXPECT_EQ((name.size() - 4) % 3, 0u);
 }
 
 TEST(FreeFileNameTest, AddsTheTickCountThenANumberUntilNothingStandsOnTheName) {
