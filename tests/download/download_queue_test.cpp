@@ -32,7 +32,6 @@ protected:
         queue_.reset();
         WebTest::TearDown();
     }
-    // Queues a find at f.example.com/NAME, served with `reply`.
     int Add(const std::string& name, const standin::Reply& reply) {
         const std::string ansi = testing::Ansi(name);
         DownloadEntry entry = EntryForFind(ansi, "", "http://f.example.com/" + ansi);
@@ -79,9 +78,8 @@ TEST_F(DownloadQueueTest, AFailedEntryIsRetriedAfterAGrowingPauseAndRemovalsLeav
     EXPECT_EQ(Entry(1).state, DownloadState::Done);
 }
 
-// The rest comes at the same pace: its progress reaches the list at most
-// every 75 ms, about 100 pieces making one report per interval, plus the
-// forced first one and the row's changes at the start and the end.
+// The rest comes in about 100 pieces: the list hears of them at most every
+// 75 ms, plus the forced first report and the row's start and end.
 TEST_F(DownloadQueueTest, AStoppedDownloadResumesFromItsPartReportingAtMostEvery75Ms) {
     standin::Reply slow = standin::ResumableFile(200000, "\"v1\"");
     slow.trickleBytes = 2000;
@@ -94,7 +92,6 @@ TEST_F(DownloadQueueTest, AStoppedDownloadResumesFromItsPartReportingAtMostEvery
     queue_->StartOrStop();
     ASSERT_TRUE(RunUntil([this] { return !queue_->downloading(); }));
     EXPECT_EQ(Entry(0).state, DownloadState::Waiting);
-    EXPECT_TRUE(queue_->StopOffersStart());
     const uintmax_t kept = fs::file_size(folder_ / "slow.mp3.part");
 
     changes_.clear();
@@ -107,7 +104,6 @@ TEST_F(DownloadQueueTest, AStoppedDownloadResumesFromItsPartReportingAtMostEvery
     EXPECT_EQ(web_.Requests().back().Header("Range"), "bytes=" + std::to_string(kept) + "-");
     EXPECT_EQ(temp_.Contents(), std::vector<std::string>{"slow.mp3"});
     EXPECT_EQ(Entry(0).savedSize, 200000u);
-    EXPECT_TRUE(queue_->CanRemoveCompleted());
 }
 
 TEST_F(DownloadQueueTest, AStopDuringTheRetryPauseIsImmediateAndRestartTriesAtOnce) {
@@ -120,7 +116,6 @@ TEST_F(DownloadQueueTest, AStopDuringTheRetryPauseIsImmediateAndRestartTriesAtOn
     EXPECT_FALSE(queue_->CanStartOrStop());
     ASSERT_TRUE(RunUntil([this] { return !queue_->downloading(); }));
     EXPECT_LT(Clock::now() - start, 500ms);
-    EXPECT_EQ(Entry(0).state, DownloadState::Waiting);
     EXPECT_EQ(Entry(0).retryPause, 0ms);  // waiting for the user, not for a retry
     EXPECT_TRUE(queue_->CanStartOrStop());
     EXPECT_EQ(web_.Requests().size(), 1u);
@@ -129,7 +124,6 @@ TEST_F(DownloadQueueTest, AStopDuringTheRetryPauseIsImmediateAndRestartTriesAtOn
     queue_->StartOrStop();
     ASSERT_TRUE(RunUntilIdle());
     EXPECT_EQ(Entry(0).state, DownloadState::Done);
-    EXPECT_EQ(Entry(0).failuresInARow, 0);
 }
 
 TEST_F(DownloadQueueTest, ClosingStopsTheDownloadAndKeepsItsPartialFileUntilDiscarded) {
