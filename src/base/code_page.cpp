@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cerrno>
 #include <cstddef>
 
 namespace bramix {
@@ -59,17 +60,23 @@ public:
         used_ += bytes.size();
     }
 
-    // Converts as much of `in` as iconv accepts. Returns the number of input
-    // bytes consumed; stops at the first byte iconv rejects.
-    size_t Convert(iconv_t cd, std::string_view in) {
+    struct Converted {
+        size_t consumed;  // input bytes
+        bool refused;     // iconv stopped at a sequence it cannot convert
+    };
+
+    // Converts as much of `in` as iconv accepts; stops at the first sequence
+    // iconv rejects.
+    Converted Convert(iconv_t cd, std::string_view in) {
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
         char* inPtr = const_cast<char*>(in.data());
         size_t inLeft = in.size();
         char* outPtr = buffer_.data() + used_;
         size_t outLeft = buffer_.size() - used_;
-        iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+        errno = 0;
+        const size_t result = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
         used_ = buffer_.size() - outLeft;
-        return in.size() - inLeft;
+        return {in.size() - inLeft, result == static_cast<size_t>(-1) && errno == EILSEQ};
     }
 
     std::string Take() {
@@ -149,7 +156,7 @@ void AppendValidUtf8(iconv_t cd, std::string_view run, Output& out) {
         while (size < run.size() && (static_cast<unsigned char>(run[size]) & 0xC0) == 0x80) {
             ++size;  // whole characters only
         }
-        const size_t consumed = out.Convert(cd, run.substr(0, size));
+        const size_t consumed = out.Convert(cd, run.substr(0, size)).consumed;
         if (consumed == size) {
             run.remove_prefix(size);
             piece = std::min(piece * 2, kRunLimit);
@@ -159,6 +166,18 @@ void AppendValidUtf8(iconv_t cd, std::string_view run, Output& out) {
         run.remove_prefix(consumed + ScanUtf8(run, consumed).length);
         piece = kShortPiece;
     }
+}
+
+// glibc's 949 converter takes in a pair of the KS X 1001 rows that stands for
+// no character (0xA2E8, say) before it refuses it: the pair is consumed and
+// nothing is written. True when `converted` ends in such a pair.
+bool SwallowsPair(iconv_t cd, std::string_view converted) {
+    if (converted.size() < 2) {
+        return false;
+    }
+    Output scratch(8);
+    const Output::Converted alone = scratch.Convert(cd, converted.substr(converted.size() - 2));
+    return alone.refused && alone.consumed == 2;
 }
 
 }  // namespace
@@ -178,9 +197,12 @@ std::string AnsiToUtf8(std::string_view ansi) {
         // Only what may start a character goes to iconv: a text of bytes
         // that cannot would cost a call for each of them.
         if (lead < 0x80 || pair) {
-            const size_t consumed = out.Convert(cd, ansi);
-            ansi.remove_prefix(consumed);
-            if (consumed > 0) {
+            const Output::Converted converted = out.Convert(cd, ansi);
+            if (converted.refused && SwallowsPair(cd, ansi.substr(0, converted.consumed))) {
+                out.Append(kReplacementUtf8);
+            }
+            ansi.remove_prefix(converted.consumed);
+            if (converted.consumed > 0) {
                 continue;
             }
         }

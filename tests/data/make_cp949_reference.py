@@ -43,6 +43,7 @@ rows += [
     ("from949", b"\x80A", "\ufffdA".encode(), "byte 0x80"),
     ("from949", b"\xb0<", "\ufffd<".encode(), "lead byte before markup keeps the markup"),
     ("from949", b"\xc9\xa1b", "\ufffdb".encode(), "undefined pair"),
+    ("from949", b"A\xa2\xe8B", "A\ufffdB".encode(), "unassigned pair among the symbols"),
 ]
 print("# direction\tinput\texpected\tnote")
 for direction, data, expected, note in rows:
