@@ -12,7 +12,7 @@ namespace {
 
 // The character at `i` as one number, and how many bytes it takes. A lead
 // byte at the very end stands alone: its number cannot be a pair's.
-std::pair<uint32_t, size_t> CharacterAt(std::string_view text, size_t i) {
+std::pair<uint32_t, size_t> CodeAt(std::string_view text, size_t i) {
     const auto lead = static_cast<unsigned char>(text[i]);
     if (!IsLeadByte(lead)) {
         return {lead, 1};
@@ -31,7 +31,7 @@ SubstringIndex::SubstringIndex(std::string_view text) : text_(text) {
     edges_.reserve(3 * text.size() + 1);
     states_.emplace_back();
     for (size_t i = 0; i < text.size();) {
-        const auto [character, width] = CharacterAt(text, i);
+        const auto [character, width] = CodeAt(text, i);
         Add(character);
         i += width;
     }
@@ -174,7 +174,7 @@ void SubstringIndex::Add(uint32_t character) {
 bool SubstringIndex::Contains(std::string_view needle) const {
     int state = 0;
     for (size_t i = 0; i < needle.size();) {
-        const auto [character, width] = CharacterAt(needle, i);
+        const auto [character, width] = CodeAt(needle, i);
         if (width == 1 && IsLeadByte(static_cast<unsigned char>(needle[i]))) {
             // Half a character at the needle's end matches any character that
             // begins with that byte: the automaton knows whole ones only.

@@ -34,7 +34,7 @@ namespace bramix::cli {
 
 namespace {
 
-constexpr KnownOption kOptions[] = {
+constexpr KnownOption kGetOptions[] = {
     {"dir", 'd', true},
     {"attempts", 'n', true},
     {"quiet", 'q', false},
@@ -200,7 +200,7 @@ std::optional<int> ParseAttempts(const std::string& value) {
 // here (help, a usage error).
 std::optional<int> ReadArguments(std::span<char* const> args, GetRequest& request) {
     std::string error;
-    const auto parsed = Arguments::Parse(args, kOptions, error);
+    const auto parsed = Arguments::Parse(args, kGetOptions, error);
     if (!parsed) {
         return UsageError("get", error);
     }

@@ -35,7 +35,7 @@ using Clock = std::chrono::steady_clock;
 // A stopped job ends within this, whatever it was waiting for.
 constexpr std::chrono::milliseconds kLongestStop{450};
 
-constexpr KnownOption kOptions[] = {
+constexpr KnownOption kSearchOptions[] = {
     {"order", 'o', true},  {"matched", 'm', false}, {"format", 'f', true},
     {"quiet", 'q', false}, {"help", 'h', false},
 };
@@ -176,7 +176,7 @@ void ReportFailures(const SearchStats& stats) {
 // there (its help, or a usage error).
 std::optional<int> ReadOptions(std::span<char* const> args, SearchOptions& options) {
     std::string error;
-    const auto parsed = Arguments::Parse(args, kOptions, error);
+    const auto parsed = Arguments::Parse(args, kSearchOptions, error);
     if (!parsed) {
         return UsageError("search", error);
     }

@@ -14,6 +14,10 @@
 
 namespace bramix {
 
+// How long any wait on a driver goes without looking at its stop flag: well
+// inside the half second a stop may take.
+inline constexpr std::chrono::milliseconds kStopPollInterval{100};
+
 class CurlDriver {
 public:
     // Null when libcurl cannot make one; made on first use, on the thread

@@ -5,14 +5,6 @@
 
 namespace bramix {
 
-namespace {
-
-// How long a transfer may wait on the network before it looks at its stop
-// flag: well inside the half second a stop may take.
-constexpr std::chrono::milliseconds kPoll{100};
-
-}  // namespace
-
 std::optional<uint64_t> ParseByteCount(std::string_view text) {
     if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos) {
         return std::nullopt;
@@ -110,7 +102,7 @@ void CurlTransfer::Drive(Until until) {
             break;
         }
         if (!reached()) {
-            driver_->Poll(kPoll);
+            driver_->Poll(kStopPollInterval);
         }
     }
 }

@@ -10,10 +10,6 @@ namespace bramix {
 
 namespace {
 
-// How long a wait of the search thread may go without looking at its stop
-// flag: well inside the half second a stop may take.
-constexpr std::chrono::milliseconds kPoll{100};
-
 std::chrono::milliseconds Until(WebClient::Clock::time_point deadline) {
     return std::chrono::ceil<std::chrono::milliseconds>(deadline - WebClient::Clock::now());
 }
@@ -43,7 +39,7 @@ public:
 
     void WaitUntil(const StopFlag& stop, Clock::time_point deadline) override {
         while (!lane_.Idle() && !IsStopped(stop) && Clock::now() < deadline) {
-            Step(std::min(kPoll, Until(deadline)));
+            Step(std::min(kStopPollInterval, Until(deadline)));
         }
         // Nothing left to move on: the wait it always was.
         WaitUnlessStopped(stop, Until(deadline));
@@ -51,7 +47,7 @@ public:
 
     void WaitForProbes(const StopFlag& stop) override {
         while (!lane_.Idle() && !IsStopped(stop)) {
-            Step(kPoll);
+            Step(kStopPollInterval);
         }
     }
 
