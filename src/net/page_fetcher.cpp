@@ -15,11 +15,11 @@ HttpPageReader::~HttpPageReader() {
 }
 
 bool HttpPageReader::Open(const std::string& url) {
-    return OpenTransfer(url, true);
-}
-
-bool HttpPageReader::OpenHeadOnly(const std::string& url) {
-    return OpenTransfer(url, false);
+    if (!BeginTransfer(url, true)) {
+        return false;
+    }
+    transfer_->Drive(CurlTransfer::Until::HeadComplete);
+    return TakeHead();
 }
 
 bool HttpPageReader::StartHeadOnly(const std::string& url) {
@@ -28,14 +28,6 @@ bool HttpPageReader::StartHeadOnly(const std::string& url) {
 
 bool HttpPageReader::HeadSettled() const {
     return transfer_ != nullptr && (transfer_->head().complete || transfer_->finished());
-}
-
-bool HttpPageReader::OpenTransfer(const std::string& url, bool bodyWanted) {
-    if (!BeginTransfer(url, bodyWanted)) {
-        return false;
-    }
-    transfer_->Drive(CurlTransfer::Until::HeadComplete);
-    return TakeHead();
 }
 
 bool HttpPageReader::BeginTransfer(const std::string& url, bool bodyWanted) {

@@ -40,17 +40,14 @@ public:
     // the body is left unread. True when the status is 200.
     bool Open(const std::string& url);
 
-    // Open for an answer whose body is never read (ReadAll fails after it):
-    // the head is read by us alone, so that no Content-Length a server sends
-    // can make libcurl refuse the answer.
-    bool OpenHeadOnly(const std::string& url);
-
-    // OpenHeadOnly without the wait: the request goes on in its driver's
-    // loop. False when it failed at once (result() tells why).
+    // Starts a request whose body is never read (ReadAll fails after it), in
+    // its driver's loop without waiting: the head is read by us alone, so
+    // that no Content-Length a server sends can make libcurl refuse the
+    // answer. False when it failed at once (result() tells why).
     bool StartHeadOnly(const std::string& url);
     // True once the started request's head is complete or the request ended.
     bool HeadSettled() const;
-    // Once HeadSettled: what OpenHeadOnly would have returned.
+    // Once HeadSettled: true when the status is 200, as Open.
     bool TakeHead();
 
     // The first value of the header of that name (any case) after a
@@ -69,7 +66,6 @@ public:
     const FetchResult& result() const { return result_; }
 
 private:
-    bool OpenTransfer(const std::string& url, bool bodyWanted);
     bool BeginTransfer(const std::string& url, bool bodyWanted);
     size_t TakeBody(std::string_view bytes);
     FetchResult Failure() const;

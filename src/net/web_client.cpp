@@ -21,18 +21,6 @@ public:
         return ::bramix::FetchPage(url, text, kFetchTimeoutMs, &stop, &driver_);
     }
 
-    FileProbe ProbeFile(const std::string& url, const StopFlag& stop) override {
-        HttpPageReader reader(kFetchTimeoutMs, &stop, kStallLimit, &driver_);
-        FileProbe probe;
-        // Only the status and two headers: the body is never read.
-        if (reader.OpenHeadOnly(url)) {
-            probe.contentDisposition = reader.Header("Content-Disposition");
-            probe.contentLength = reader.Header("Content-Length");
-        }
-        probe.result = reader.result();
-        return probe;
-    }
-
     void StartProbe(const std::string& url, const StopFlag& stop, ProbeDone&& done) override {
         lane_.Start(url, stop, std::move(done));
     }
@@ -69,10 +57,6 @@ private:
 };
 
 }  // namespace
-
-void WebClient::StartProbe(const std::string& url, const StopFlag& stop, ProbeDone&& done) {
-    done(ProbeFile(url, stop));
-}
 
 void WebClient::WaitUntil(const StopFlag& stop, Clock::time_point deadline) {
     WaitUnlessStopped(stop, Until(deadline));

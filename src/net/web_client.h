@@ -35,13 +35,10 @@ public:
     virtual FetchResult FetchPage(const std::string& url, std::string& text,
                                   const StopFlag& stop) = 0;
 
-    // The headers of a candidate audio file, asked for at once.
-    virtual FileProbe ProbeFile(const std::string& url, const StopFlag& stop) = 0;
-
-    // Asks for a file's headers beside whatever else runs; `done` takes the
-    // answer, from inside this call or a later call of this client, exactly
-    // once unless DropProbes comes first. By default: ProbeFile, at once.
-    virtual void StartProbe(const std::string& url, const StopFlag& stop, ProbeDone&& done);
+    // Asks for a candidate audio file's headers beside whatever else runs;
+    // `done` takes the answer, from inside this call or a later call of this
+    // client, exactly once unless DropProbes comes first.
+    virtual void StartProbe(const std::string& url, const StopFlag& stop, ProbeDone&& done) = 0;
 
     // Waits until `deadline`, letting probes go on; a stop ends it.
     virtual void WaitUntil(const StopFlag& stop, Clock::time_point deadline);

@@ -119,9 +119,9 @@ private:
         text = page_;
         return text.empty() ? FetchResult{FetchOutcome::EmptyPage, {}} : FetchResult{};
     }
-    FileProbe ProbeFile(const std::string&, const StopFlag&) override {
+    void StartProbe(const std::string&, const StopFlag&, ProbeDone&& done) override {
         FUZZ_CHECK(!IsStopped(job_.stopFlag));
-        return {FetchResult{}, std::string(disposition_), std::string(length_)};
+        done({FetchResult{}, std::string(disposition_), std::string(length_)});
     }
     void OnFound(const FoundFile& found) override {
         static constexpr std::string_view kExtensions[] = {"", ".mp3", ".wma", ".zip"};

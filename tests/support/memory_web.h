@@ -38,7 +38,7 @@ public:
         return text.empty() ? FetchResult{FetchOutcome::EmptyPage, {}} : FetchResult{};
     }
 
-    FileProbe ProbeFile(const std::string& url, const StopFlag& stop) override {
+    FileProbe ProbeFile(const std::string& url, const StopFlag& stop) {
         const auto failed = Ask(url, stop);
         const auto found = files_.find(url);
         return failed                  ? FileProbe{*failed, {}, {}}
@@ -50,7 +50,6 @@ public:
         held_.push_back({delays_[url], ProbeFile(url, stop), std::move(done)});
         AnswerProbes(0);
     }
-    // Answers every probe still held, unless stopped.
     // Answers every probe still held, unless stopped.
     void WaitForProbes(const StopFlag& stop) override { AnswerProbes(IsStopped(stop) ? 0 : 1000); }
     void DropProbes() override { held_.clear(); }
