@@ -19,6 +19,10 @@ namespace bramix {
 
 inline constexpr size_t kProbesInFlight = 8;
 inline constexpr size_t kProbesPerServer = 2;
+// Beyond this many waiting, whoever starts probes waits for some to end: a
+// page that names thousands of files neither holds them all at once nor
+// makes each start look through all of them.
+inline constexpr size_t kProbesWaitingAtMost = 64;
 
 class ProbeLane {
 public:
@@ -33,6 +37,8 @@ public:
 
     // No probe is running or waiting.
     bool Idle() const { return running_.empty() && waiting_.empty(); }
+    // More probes wait than kProbesWaitingAtMost.
+    bool Crowded() const { return waiting_.size() > kProbesWaitingAtMost; }
 
     // Answers every probe, running or waiting, as failed: the driver failed.
     void FailAll();

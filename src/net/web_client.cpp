@@ -23,6 +23,9 @@ public:
 
     void StartProbe(const std::string& url, const StopFlag& stop, ProbeDone&& done) override {
         lane_.Start(url, stop, std::move(done));
+        while (lane_.Crowded() && !IsStopped(stop)) {
+            Step(kStopPollInterval);
+        }
     }
 
     void WaitUntil(const StopFlag& stop, Clock::time_point deadline) override {

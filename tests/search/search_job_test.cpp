@@ -119,7 +119,8 @@ TEST(SearchJobTest, PassesGoOnUntilOneFromTheThirdOnFindsNoPosts) {
 }
 
 // Through libcurl: a post that never answers, a post that stalls after its
-// headers, a file whose server never answers (a find behind it is not told).
+// headers, files whose servers never answer (a find behind them is not told),
+// more of them than may wait.
 class SearchJobOnTheWebTest : public testing::WebTest {};
 
 TEST_F(SearchJobOnTheWebTest, AStopEndsTheJobPromptlyWhereverItWaits) {
@@ -127,13 +128,18 @@ TEST_F(SearchJobOnTheWebTest, AStopEndsTheJobPromptlyWhereverItWaits) {
              standin::Page(ResultsPage({"a.tistory.com/1", "b.tistory.com/2", "c.tistory.com/3"})));
     web_.Set("http://a.tistory.com/1", standin::StallBeforeHeaders());
     web_.Set("http://b.tistory.com/2", standin::StallAfterHeaders());
-    web_.Set("http://c.tistory.com/3",
-             standin::Page("<body><EMBED src=\"http://c.tistory.com/f.mp3\" x><EMBED "
-                           "src=\"http://c.tistory.com/g.mp3\" x>"));
+    std::string crowded =
+        "<body><EMBED src=\"http://c.tistory.com/f.mp3\" x><EMBED "
+        "src=\"http://c.tistory.com/g.mp3\" x>";
+    for (int i = 0; i < 100; ++i) {
+        crowded += "<EMBED src=\"http://s.com/" + std::to_string(i) + ".mp3\" x>";
+        web_.Set("http://s.com/" + std::to_string(i) + ".mp3", standin::StallBeforeHeaders());
+    }
+    web_.Set("http://c.tistory.com/3", standin::Page(crowded));
     web_.Set("http://c.tistory.com/f.mp3", standin::StallBeforeHeaders());
     web_.Set("http://c.tistory.com/g.mp3", standin::Page(std::string(600000, 'x')));
     for (const char* waitsOn :
-         {"http://a.tistory.com/1", "http://b.tistory.com/2", "http://c.tistory.com/f.mp3"}) {
+         {"http://a.tistory.com/1", "http://b.tistory.com/2", "http://s.com/1.mp3"}) {
         testing::MemorySearch search("abc");
         search.job.web = search.job.curlWeb.get();
         search.job.postPause = 400ms;
