@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "base/text_helpers.h"
+
 struct CliRun {
     bool succeeded = false;  // exited with status 0
     double wallSeconds = 0;
@@ -59,20 +61,17 @@ inline CliRun RunCli(const std::vector<std::string>& arguments) {
 
 enum class RequestKind { ResultPage, Post, DaumFrame, FileProbe };
 
-inline bool Has(const std::string& text, const char* part) {
-    return text.find(part) != std::string::npos;
-}
-
 // By the address alone, as the stand-in worlds shape them.
 inline RequestKind KindOf(const std::string& url) {
-    if (Has(url, "google.co.kr/search?") || Has(url, "search.naver.com/")) {
+    if (bramix::Contains(url, "google.co.kr/search?") ||
+        bramix::Contains(url, "search.naver.com/")) {
         return RequestKind::ResultPage;
     }
-    if (Has(url, "/_blog/")) {
+    if (bramix::Contains(url, "/_blog/")) {
         return RequestKind::DaumFrame;
     }
-    if ((Has(url, ".tistory.com/") && !Has(url, "cfile")) || Has(url, "/PostView.nhn?") ||
-        url.rfind("http://blog.daum.net/", 0) == 0) {
+    if ((bramix::Contains(url, ".tistory.com/") && !bramix::Contains(url, "cfile")) ||
+        bramix::Contains(url, "/PostView.nhn?") || url.rfind("http://blog.daum.net/", 0) == 0) {
         return RequestKind::Post;
     }
     return RequestKind::FileProbe;

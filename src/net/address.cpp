@@ -32,6 +32,8 @@ std::optional<ParsedAddress> ParseAddress(std::string_view text) {
         return std::nullopt;
     }
     ParsedAddress parsed;
+    parsed.host = host;
+    LowerAscii(parsed.host);
     if (scheme == "http") {
         parsed.service = ServiceType::Http;
     } else if (scheme == "https") {

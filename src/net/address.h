@@ -19,6 +19,7 @@ enum class ServiceType {
 
 struct ParsedAddress {
     ServiceType service = ServiceType::Other;
+    std::string host;  // lower-cased, with its port if it has one
 };
 
 // Empty for a text without a scheme (a search term, or a host and path typed

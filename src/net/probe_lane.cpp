@@ -1,22 +1,15 @@
 #include "net/probe_lane.h"
 
-#include "base/mbcs_text.h"
+#include "net/address.h"
 
 namespace bramix {
 
 namespace {
 
-// The host (and port) of an address, lower-cased: what a probe counts against.
+// What a probe counts against: the host (and port) of its address.
 std::string ServerOf(const std::string& url) {
-    const size_t scheme = url.find("://");
-    const size_t start = scheme == std::string::npos ? 0 : scheme + 3;
-    const size_t end = url.find_first_of("/?#", start);
-    std::string server = url.substr(start, end == std::string::npos ? end : end - start);
-    if (const size_t at = server.rfind('@'); at != std::string::npos) {
-        server.erase(0, at + 1);
-    }
-    LowerAscii(server);
-    return server;
+    const auto parsed = ParseAddress(url);
+    return parsed ? parsed->host : url;
 }
 
 }  // namespace
